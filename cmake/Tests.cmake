@@ -1,0 +1,38 @@
+# The four test levels. Native: the portable core's unit tests (level 1). Windows: the same unit tests
+# under Wine (level 2), in-process form tests (level 3) and end-to-end tests against the real executable
+# (level 4). Wine needs a display and a prefix: the fixture "wine_session" starts an Xvfb and the
+# wineserver for the run and stops them at its end.
+file(GLOB UNIT_TEST_SOURCES CONFIGURE_DEPENDS tests/unit/*.cpp)
+
+if(NOT WIN32)
+    find_package(GTest REQUIRED)
+    include(GoogleTest)
+    add_executable(unit_tests ${UNIT_TEST_SOURCES})
+    target_link_libraries(unit_tests PRIVATE horvane_core GTest::gtest GTest::gtest_main)
+    gtest_discover_tests(unit_tests DISCOVERY_TIMEOUT 60 PROPERTIES LABELS unit)
+    return()
+endif()
+
+set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
+set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+add_subdirectory(/usr/src/googletest/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+target_compile_options(gtest PRIVATE -w)
+target_compile_options(gtest_main PRIVATE -w)
+
+set(HARNESS ${CMAKE_CURRENT_SOURCE_DIR}/tests/harness)
+add_test(NAME wine_session_start COMMAND ${HARNESS}/wine-session start ${CMAKE_BINARY_DIR})
+add_test(NAME wine_session_stop COMMAND ${HARNESS}/wine-session stop ${CMAKE_BINARY_DIR})
+set_tests_properties(wine_session_start PROPERTIES FIXTURES_SETUP wine_session)
+set_tests_properties(wine_session_stop PROPERTIES FIXTURES_CLEANUP wine_session)
+
+function(horvane_wine_test name)
+    add_test(NAME ${name} COMMAND ${name} ${ARGN})
+    set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine_session RESOURCE_LOCK wine_desktop
+                         ENVIRONMENT "HORVANE_BUILD=${CMAKE_BINARY_DIR}")
+endfunction()
+
+add_executable(unit_tests ${UNIT_TEST_SOURCES})
+target_link_libraries(unit_tests PRIVATE horvane_core gtest gtest_main)
+target_link_options(unit_tests PRIVATE -static -municode)
+horvane_wine_test(unit_tests)
