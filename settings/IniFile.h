@@ -1,0 +1,43 @@
+#pragma once
+// The settings-file accessor. It keeps the rules of the Windows profile functions for reading and writing
+// INI files, working on the file's raw code page 932 bytes, and saves a changed file whole and atomically.
+//
+// One object serves one load or one save: the constructor reads the file once, reads answer from memory,
+// writes change the memory copy, and UpdateFile() (called by the destructor too, if the caller has not)
+// writes the result back when anything changed.
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "core/Path.h"
+
+class TIniFile {
+public:
+    explicit TIniFile(PathString path);
+    ~TIniFile();
+    TIniFile(const TIniFile&) = delete;
+    TIniFile& operator=(const TIniFile&) = delete;
+
+    const PathString& FileName() const { return path_; }
+
+    // At most 2047 bytes of the value; the default (less its trailing blanks) when file, section or key
+    // is missing.
+    std::string ReadString(std::string_view section, std::string_view key, std::string_view defaultValue) const;
+    // Strict conversion of the stored text: decimal with an optional minus sign, or 0x/0X hexadecimal, to a
+    // 32-bit signed value; anything else gives the default.
+    int32_t ReadInteger(std::string_view section, std::string_view key, int32_t defaultValue) const;
+
+    void WriteString(std::string_view section, std::string_view key, std::string_view value);
+    void WriteInteger(std::string_view section, std::string_view key, int32_t value);  // decimal
+    void DeleteKey(std::string_view section, std::string_view key);
+
+    // Writes pending changes (nothing when the content did not change). False when the system refused
+    // the write; the old file is then left as it was.
+    bool UpdateFile();
+
+private:
+    PathString path_;
+    std::string original_;  // the bytes read at construction
+    std::string content_;   // the bytes as they stand after the writes so far
+    bool updated_ = false;
+};
