@@ -1,2 +1,20 @@
 # The Windows program: the form-and-control layer, the forms, and the one executable.
+enable_language(RC)
 add_compile_definitions(UNICODE _UNICODE NOMINMAX WIN32_LEAN_AND_MEAN _WIN32_WINNT=0x0A00 WINVER=0x0A00)
+
+# Everything but the entry point, so that the in-process form tests can link the real forms.
+file(GLOB APP_SOURCES CONFIGURE_DEPENDS
+    ui/*.cpp app/*.cpp settings/*_win.cpp timers/*_win.cpp common/*_win.cpp)
+list(REMOVE_ITEM APP_SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/app/main.cpp)
+add_library(horvane_app STATIC ${APP_SOURCES})
+target_link_libraries(horvane_app PUBLIC horvane_core comctl32 comdlg32 shell32 gdi32 user32 uxtheme)
+
+add_executable(Horvane2010 WIN32 app/main.cpp app/Horvane2010.rc)
+target_link_libraries(Horvane2010 PRIVATE horvane_app)
+# One self-contained executable: the C++ runtime is linked in, only system DLLs are imported.
+target_link_options(Horvane2010 PRIVATE -municode -static $<$<CONFIG:MinSizeRel,Release>:-s>)
+target_compile_options(horvane_core PRIVATE $<$<CONFIG:MinSizeRel>:-ffunction-sections -fdata-sections>)
+target_compile_options(horvane_app PRIVATE $<$<CONFIG:MinSizeRel>:-ffunction-sections -fdata-sections>)
+target_link_options(Horvane2010 PRIVATE $<$<CONFIG:MinSizeRel>:-Wl,--gc-sections>)
+set_source_files_properties(app/Horvane2010.rc PROPERTIES
+    OBJECT_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/app/Horvane2010.manifest;${CMAKE_CURRENT_SOURCE_DIR}/app/Horvane2010.ico")

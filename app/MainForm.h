@@ -1,0 +1,97 @@
+#pragma once
+// The clock window: a borderless 48 x 16 window with the time label, the one-second timer, the popup menu,
+// and the program's own operations (event log, power and session handlers, script launcher, the load and
+// save of the settings and the timer records).
+#include <cstdint>
+#include <string>
+
+#include "core/Path.h"
+#include "timers/TimerData.h"
+#include "ui/Form.h"
+#include "ui/Label.h"
+#include "ui/Menu.h"
+#include "ui/Timer.h"
+
+class TMainForm : public TForm {
+public:
+    TMainForm();
+    ~TMainForm() override;
+
+    // Run-time state.
+    bool Activated = false;
+    std::string SectionName;
+    bool TickBusy = false;
+    bool Minimized = false;
+    bool Dragging = false;
+    int32_t DragX = 0;
+    int32_t DragY = 0;
+    bool StayOnTop = false;
+    int32_t TaskBarMode = 0;
+    uint32_t BackColor = 0;
+    TimerList Timers;
+
+    // Components.
+    TLabel LabelTime;
+    TTimer Timer1{*this};
+    TPopupMenu PopupMenu1;
+    TMenuItem Logout, N3, PopupTimer, N1, PopupHibernation, Minimize, Setting, PopupEnd, N2, AddLogSleep;
+
+    // Lifecycle.
+    void FormCreate();
+    void FormDestroy();
+
+    // Clock display.
+    void Timer1Timer();
+    void TickClock();
+    void RefreshClock();
+    void ApplyCompactLayout();
+
+    // Window interaction and menu.
+    void FormMouseDown(int x, int y);
+    void FormMouseMove(int x, int y);
+    void FormMouseUp();
+    void FormDblClick();
+    void MinimizeClick();
+    void PopupEndClick();
+    void PopupMenu1Popup();
+    void PopupMenu1Change() {}
+    void ApplicationEvents1Minimize();
+    void ApplicationEvents1Restore();
+    void SetStayOnTop(bool on);
+
+    // Commands.
+    void LogoutClick();
+    void AddLogSleepClick();
+    void SettingClick();
+    void PopupTimerClick();
+    void PopupHibernationClick();
+    void RunScript(int32_t index);
+
+    // Event log, settings and timer records.
+    void AppendLog(std::string_view text);
+    void LoadSettings();
+    bool SaveSettings();
+    void LoadTimers();
+    bool SaveTimers();
+
+    // Power and session messages; each returns the answer to Windows.
+    LRESULT HandlePowerBroadcast(WPARAM wParam);
+    LRESULT HandleEndSession(WPARAM wParam);
+
+protected:
+    void FormShow() override;
+    void FormActivate() override;
+    void FormDpiChanged() override;
+    LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    void CreateComponents();
+    void ShowWriteError(const PathString& path);
+    void SetTitle(const std::string& text);
+
+    bool destroyed_ = false;
+    bool sessionEnded_ = false;
+    bool writeErrorShown_ = false;
+    bool quietShutdown_ = false;
+    HPOWERNOTIFY suspendNotification_ = nullptr;
+};

@@ -1,0 +1,190 @@
+#include "ui/Application.h"
+
+#include "ui/Form.h"
+#include "ui/Menu.h"
+#include "ui/Wide.h"
+
+namespace {
+void ReportToUser(const std::wstring& text) { TApplication::Instance().ShowError(text); }
+
+BOOL CALLBACK CollectEnabled(HWND hwnd, LPARAM lParam) {
+    auto* windows = reinterpret_cast<std::vector<HWND>*>(lParam);
+    if (hwnd != windows->front() && IsWindowVisible(hwnd) && IsWindowEnabled(hwnd)) windows->push_back(hwnd);
+    return TRUE;
+}
+}  // namespace
+
+TApplication& TApplication::Instance() {
+    static TApplication application;
+    return application;
+}
+
+void TApplication::Initialize() {
+    SetErrorReporter(ReportToUser);
+    // A visible, zero-sized popup with a caption: it has the task-bar button and is never seen itself.
+    CreateOwnWindow(L"Horvane2010.Application", 0, 0,
+                    WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX,
+                    GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 0, 0, nullptr, nullptr);
+    ShowWindow(Handle(), SW_SHOWNOACTIVATE);
+}
+
+void TApplication::SetTitle(std::string_view cp932) { SetWindowTextW(Handle(), Widen(cp932).c_str()); }
+
+std::string TApplication::Title() const {
+    wchar_t text[256];
+    return Narrow(std::wstring_view(text, static_cast<size_t>(GetWindowTextW(Handle(), text, 256))));
+}
+
+bool TApplication::StartedMinimized() {
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    GetStartupInfoW(&si);
+    if (!(si.dwFlags & STARTF_USESHOWWINDOW)) return false;
+    switch (si.wShowWindow) {
+        case SW_MINIMIZE:
+        case SW_SHOWMINIMIZED:
+        case SW_SHOWMINNOACTIVE:
+        case SW_FORCEMINIMIZE:
+            return true;
+        default:
+            return false;
+    }
+}
+
+void TApplication::ShowMainForm() {
+    if (!mainForm_) return;
+    mainFormShown_ = true;
+    mainForm_->Show();
+}
+
+void TApplication::Run() {
+    if (StartedMinimized()) {
+        Minimize();
+    } else {
+        ShowMainForm();
+    }
+    MSG msg;
+    while (!terminated_) {
+        const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+        if (got <= 0) break;
+        ProcessMessage(msg);
+    }
+    terminated_ = true;
+}
+
+void TApplication::ProcessMessage(MSG& msg) {
+    if (msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN) {
+        // Shortcuts of the active form's popup menu, while that form (or a control on it) has the focus.
+        TForm* form = activeForm_;
+        if (form && form->PopupMenu() && !form->IsModal() &&
+            (msg.hwnd == form->Handle() || IsChild(form->Handle(), msg.hwnd)) &&
+            form->PopupMenu()->IsShortCut(msg.wParam)) {
+            return;
+        }
+    }
+    if (activeForm_ && activeForm_->WantsDialogKeys() && IsDialogMessageW(activeForm_->Handle(), &msg)) return;
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+}
+
+void TApplication::Terminate() {
+    terminated_ = true;
+    PostQuitMessage(0);
+}
+
+void TApplication::Minimize() {
+    if (IsIconic(Handle())) return;
+    if (mainForm_) mainForm_->Hide();
+    ShowWindow(Handle(), SW_MINIMIZE);
+    if (OnMinimize) OnMinimize();
+}
+
+void TApplication::Restore() {
+    if (!IsIconic(Handle())) return;
+    ShowWindow(Handle(), SW_RESTORE);
+}
+
+bool TApplication::IsMinimized() const { return IsIconic(Handle()) != FALSE; }
+
+int TApplication::ShowMessageBox(std::string_view text, std::string_view caption, UINT flags) {
+    HWND owner = activeForm_ ? activeForm_->Handle() : (mainForm_ ? mainForm_->Handle() : nullptr);
+    return MessageBoxW(owner, Widen(text).c_str(), Widen(caption).c_str(), flags);
+}
+
+void TApplication::ShowError(const std::wstring& text) {
+    HWND owner = activeForm_ ? activeForm_->Handle() : nullptr;
+    MessageBoxW(owner, text.c_str(), Widen(Title()).c_str(), MB_OK | MB_ICONERROR);
+}
+
+bool TApplication::SetActiveForm(TForm* form) {
+    if (activeForm_ == form) return false;
+    activeForm_ = form;
+    return true;
+}
+
+void TApplication::FormClosed(TForm* form) {
+    form->Hide();
+    if (form == mainForm_) Terminate();
+}
+
+void TApplication::FormDestroyed(TForm* form) {
+    if (activeForm_ == form) activeForm_ = nullptr;
+    if (mainForm_ == form) mainForm_ = nullptr;
+}
+
+std::vector<HWND> TApplication::DisableOtherWindows(HWND except) {
+    std::vector<HWND> windows{except};
+    EnumThreadWindows(GetCurrentThreadId(), CollectEnabled, reinterpret_cast<LPARAM>(&windows));
+    windows.erase(windows.begin());
+    for (HWND hwnd : windows) EnableWindow(hwnd, FALSE);
+    return windows;
+}
+
+void TApplication::EnableWindows(const std::vector<HWND>& windows) {
+    for (HWND hwnd : windows) {
+        if (IsWindow(hwnd)) EnableWindow(hwnd, TRUE);
+    }
+}
+
+LRESULT TApplication::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    LRESULT result = 0;
+    if (OnMessage && OnMessage(message, wParam, lParam, result)) return result;
+    switch (message) {
+        case WM_SYSCOMMAND:
+            switch (wParam & 0xFFF0) {
+                case SC_MINIMIZE:
+                    Minimize();
+                    return 0;
+                case SC_RESTORE:
+                    Restore();
+                    return 0;
+                case SC_CLOSE:
+                    if (mainForm_) mainForm_->Close();
+                    return 0;
+                default:
+                    break;
+            }
+            break;
+        case WM_SIZE:
+            if (wParam == SIZE_RESTORED && mainForm_ && !IsWindowVisible(mainForm_->Handle())) {
+                // Restored from the task bar (or by Restore): the clock comes back, shown for the first time
+                // if the program started minimised.
+                if (OnRestore) OnRestore();
+                ShowMainForm();
+            }
+            break;
+        case WM_ACTIVATE:
+            // The task-bar window never keeps the focus: hand it to the form that had it.
+            if (LOWORD(wParam) != WA_INACTIVE && !IsIconic(Handle())) {
+                TForm* form = activeForm_ ? activeForm_ : mainForm_;
+                if (form && IsWindowVisible(form->Handle())) SetFocus(form->Handle());
+            }
+            break;
+        case WM_CLOSE:
+            if (mainForm_) mainForm_->Close();
+            return 0;
+        default:
+            break;
+    }
+    return DefaultProc(message, wParam, lParam);
+}

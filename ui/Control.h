@@ -1,0 +1,38 @@
+#pragma once
+// A child control placed by a stored layout. Positions and sizes are kept as designed at 96 pixels per inch
+// and scaled to the window's DPI whenever the control is placed.
+#include <string>
+#include <string_view>
+
+#include "ui/Window.h"
+
+struct Bounds96 {
+    int Left = 0;
+    int Top = 0;
+    int Width = 0;
+    int Height = 0;
+};
+
+int ScaleForDpi(int value96, int dpi);
+
+class TControl : public TWindow {
+public:
+    const Bounds96& Bounds() const { return bounds_; }
+    void SetBounds(const Bounds96& bounds);
+    int Left() const { return bounds_.Left; }
+    int Top() const { return bounds_.Top; }
+    void SetLeftTop(int left, int top);
+
+    // Re-places the control for a DPI and gives it the parent form's font.
+    virtual void Place(int dpi, HFONT font);
+
+    void SetText(std::string_view cp932);
+    std::string Text() const;
+    void SetEnabled(bool enabled);
+    bool Enabled() const;
+    void SetVisible(bool visible);
+
+protected:
+    Bounds96 bounds_;
+    int dpi_ = 96;
+};

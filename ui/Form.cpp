@@ -1,0 +1,231 @@
+#include "ui/Form.h"
+
+#include "ui/Application.h"
+#include "ui/Menu.h"
+#include "ui/Timer.h"
+#include "ui/Wide.h"
+
+namespace {
+int DpiOf(HWND hwnd) {
+    const UINT dpi = hwnd ? GetDpiForWindow(hwnd) : 0;
+    return dpi ? static_cast<int>(dpi) : static_cast<int>(GetDpiForSystem());
+}
+}  // namespace
+
+COLORREF ResolveColor(COLORREF color) {
+    return (color & kSystemColor) ? GetSysColor(static_cast<int>(color & 0xFF)) : (color & 0x00FFFFFF);
+}
+
+TForm::~TForm() {
+    TApplication::Instance().FormDestroyed(this);
+    DestroyHandle();
+}
+
+DWORD TForm::StyleFor(TBorderStyle style) const {
+    switch (style) {
+        case TBorderStyle::bsNone:
+            return WS_POPUP | WS_CLIPCHILDREN;
+        case TBorderStyle::bsDialog:
+            return WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | WS_CLIPCHILDREN;
+        case TBorderStyle::bsSizeable:
+        default:
+            return WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
+    }
+}
+
+bool TForm::CreateForm(const FormDesign& design, HWND owner, bool dialogKeys) {
+    design_ = &design;
+    borderStyle_ = design.BorderStyle;
+    dialogKeys_ = dialogKeys;
+    const DWORD exStyle = WS_EX_CONTROLPARENT | (borderStyle_ == TBorderStyle::bsDialog ? WS_EX_DLGMODALFRAME : 0);
+    if (!CreateOwnWindow(design.ClassName, CS_DBLCLKS, exStyle, StyleFor(borderStyle_), design.Left, design.Top, 100,
+                         100, owner, nullptr)) {
+        return false;
+    }
+    dpi_ = DpiOf(Handle());
+    SetColor(design.Color);
+    RebuildFont();
+    SetCaption(design.Caption);
+    SetClientSize96(design.ClientWidth, design.ClientHeight);
+    if (design.Position == TPosition::poScreenCenter) {
+        RECT r;
+        GetWindowRect(Handle(), &r);
+        MONITORINFO mi{sizeof mi};
+        GetMonitorInfoW(MonitorFromWindow(owner ? owner : Handle(), MONITOR_DEFAULTTOPRIMARY), &mi);
+        const RECT& wa = mi.rcWork;
+        SetWindowPos(Handle(), nullptr, wa.left + ((wa.right - wa.left) - (r.right - r.left)) / 2,
+                     wa.top + ((wa.bottom - wa.top) - (r.bottom - r.top)) / 2, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    return true;
+}
+
+void TForm::RebuildFont() {
+    if (!design_) return;
+    LOGFONTW lf{};
+    lf.lfHeight = ScaleForDpi(design_->FontHeight, dpi_);
+    lf.lfCharSet = DEFAULT_CHARSET;
+    lf.lfQuality = DEFAULT_QUALITY;
+    lstrcpynW(lf.lfFaceName, design_->FontName, LF_FACESIZE);
+    font_.reset(CreateFontIndirectW(&lf));
+    SendMessageW(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+}
+
+void TForm::PlaceControls() {
+    for (TControl* control : controls_) control->Place(dpi_, font_.get());
+}
+
+void TForm::AddControl(TControl& control) {
+    controls_.push_back(&control);
+    control.Place(dpi_, font_.get());
+}
+
+void TForm::AddTimer(TTimer& timer) { timers_.push_back(&timer); }
+
+int TForm::Left() const {
+    RECT r{};
+    GetWindowRect(Handle(), &r);
+    return r.left;
+}
+
+int TForm::Top() const {
+    RECT r{};
+    GetWindowRect(Handle(), &r);
+    return r.top;
+}
+
+void TForm::SetLeft(int left) {
+    SetWindowPos(Handle(), nullptr, left, Top(), 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void TForm::SetTop(int top) {
+    SetWindowPos(Handle(), nullptr, Left(), top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void TForm::SetCaption(std::string_view cp932) { SetWindowTextW(Handle(), Widen(cp932).c_str()); }
+
+std::string TForm::Caption() const {
+    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(Handle())) + 1, L'\0');
+    text.resize(static_cast<size_t>(GetWindowTextW(Handle(), text.data(), static_cast<int>(text.size()))));
+    return Narrow(text);
+}
+
+void TForm::SetBorderStyle(TBorderStyle style) {
+    RECT client{};
+    GetClientRect(Handle(), &client);
+    borderStyle_ = style;
+    const LONG keep = GetWindowLongW(Handle(), GWL_STYLE) & (WS_VISIBLE | WS_DISABLED);
+    SetWindowLongW(Handle(), GWL_STYLE, static_cast<LONG>(StyleFor(style)) | keep);
+    SetWindowPos(Handle(), nullptr, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+}
+
+void TForm::SetClientSize96(int width, int height) {
+    RECT r{0, 0, Scale(width), Scale(height)};
+    AdjustWindowRectExForDpi(&r, static_cast<DWORD>(GetWindowLongW(Handle(), GWL_STYLE)), FALSE,
+                             static_cast<DWORD>(GetWindowLongW(Handle(), GWL_EXSTYLE)), static_cast<UINT>(dpi_));
+    SetWindowPos(Handle(), nullptr, 0, 0, r.right - r.left, r.bottom - r.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void TForm::SetColor(COLORREF color) {
+    color_ = color;
+    brush_.reset(CreateSolidBrush(ResolveColor(color)));
+    InvalidateRect(Handle(), nullptr, TRUE);
+}
+
+void TForm::Show() {
+    ShowWindow(Handle(), SW_SHOW);
+    SetForegroundWindow(Handle());
+}
+
+void TForm::Hide() { ShowWindow(Handle(), SW_HIDE); }
+
+void TForm::Close() { PostMessageW(Handle(), WM_CLOSE, 0, 0); }
+
+int TForm::ShowModal() {
+    TApplication& app = TApplication::Instance();
+    modalResult_ = mrNone;
+    modal_ = true;
+    const std::vector<HWND> disabled = app.DisableOtherWindows(Handle());
+    Show();
+    MSG msg;
+    while (modalResult_ == mrNone) {
+        const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+        if (got <= 0) {
+            PostQuitMessage(static_cast<int>(msg.wParam));
+            if (modalResult_ == mrNone) modalResult_ = mrCancel;
+            break;
+        }
+        app.ProcessMessage(msg);
+    }
+    // Enable the others before hiding, so that the owner, not some other program, becomes active.
+    app.EnableWindows(disabled);
+    Hide();
+    modal_ = false;
+    return modalResult_;
+}
+
+LRESULT TForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_ERASEBKGND: {
+            RECT r;
+            GetClientRect(Handle(), &r);
+            FillRect(reinterpret_cast<HDC>(wParam), &r, brush_.get());
+            return 1;
+        }
+        case WM_CTLCOLORSTATIC:
+        case WM_CTLCOLORBTN:
+            SetBkColor(reinterpret_cast<HDC>(wParam), ResolveColor(color_));
+            return reinterpret_cast<LRESULT>(brush_.get());
+        case WM_SHOWWINDOW:
+            if (wParam) FormShow();
+            break;
+        case WM_ACTIVATE:
+            if (LOWORD(wParam) != WA_INACTIVE && !HIWORD(wParam) && TApplication::Instance().SetActiveForm(this)) {
+                FormActivate();
+            }
+            break;
+        case WM_CLOSE:
+            FormClose();
+            if (modal_) {
+                modalResult_ = mrCancel;
+            } else {
+                TApplication::Instance().FormClosed(this);
+            }
+            return 0;
+        case WM_TIMER:
+            for (TTimer* timer : timers_) {
+                if (timer->Id() == wParam) {
+                    timer->Tick();
+                    return 0;
+                }
+            }
+            break;
+        case WM_CONTEXTMENU:
+            if (popupMenu_) {
+                POINT pt{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+                if (lParam == -1) {
+                    RECT r;
+                    GetWindowRect(Handle(), &r);
+                    pt = {r.left, r.top};
+                }
+                popupMenu_->Popup(Handle(), pt.x, pt.y);
+                return 0;
+            }
+            break;
+        case WM_DPICHANGED: {
+            dpi_ = HIWORD(wParam);
+            RebuildFont();
+            PlaceControls();
+            const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
+            SetWindowPos(Handle(), nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                         suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+            FormDpiChanged();
+            return 0;
+        }
+        default:
+            break;
+    }
+    return DefaultProc(message, wParam, lParam);
+}

@@ -1,0 +1,106 @@
+#pragma once
+// A top-level window built from a stored layout (sizes at 96 DPI), with the lifecycle events the forms
+// implement: FormShow (before the first time the window becomes visible and at every later show),
+// FormActivate (whenever it becomes the program's active window), FormClose; FormCreate and FormDestroy are
+// called by the forms themselves at the end of construction and at the start of destruction.
+#include <string>
+#include <vector>
+
+#include "ui/Control.h"
+#include "ui/Handles.h"
+
+class TTimer;
+class TPopupMenu;
+
+enum class TBorderStyle { bsNone, bsSizeable, bsDialog };
+enum class TPosition { poDesigned, poScreenCenter };
+
+constexpr int mrNone = 0;
+constexpr int mrOk = 1;
+constexpr int mrCancel = 2;
+
+struct FormDesign {
+    const wchar_t* ClassName;
+    const char* Caption;  // code page 932
+    int Left, Top;        // screen pixels
+    int ClientWidth, ClientHeight;
+    TBorderStyle BorderStyle;
+    TPosition Position;
+    COLORREF Color;  // 0x00BBGGRR, or kSystemColor | COLOR_xxx
+    const wchar_t* FontName;
+    int FontHeight;  // at 96 DPI, negative: character height
+};
+
+// A colour value that names a system colour (COLOR_BTNFACE, …) rather than an RGB value.
+constexpr COLORREF kSystemColor = 0x80000000u;
+COLORREF ResolveColor(COLORREF color);
+
+class TForm : public TWindow {
+public:
+    ~TForm() override;
+
+    int Left() const;
+    int Top() const;
+    void SetLeft(int left);
+    void SetTop(int top);
+    int Dpi() const { return dpi_; }
+    int Scale(int value96) const { return ScaleForDpi(value96, dpi_); }
+
+    void SetCaption(std::string_view cp932);
+    std::string Caption() const;
+    void SetBorderStyle(TBorderStyle style);
+    TBorderStyle BorderStyle() const { return borderStyle_; }
+    void SetClientSize96(int width, int height);
+    void SetColor(COLORREF color);
+    COLORREF Color() const { return color_; }
+    HFONT Font() const { return font_.get(); }
+    HBRUSH BackgroundBrush() const { return brush_.get(); }
+
+    void Show();
+    void Hide();
+    void Close();  // as the user closing the window
+    int ShowModal();
+    int ModalResult() const { return modalResult_; }
+    void SetModalResult(int result) { modalResult_ = result; }
+    bool IsModal() const { return modal_; }
+
+    TPopupMenu* PopupMenu() const { return popupMenu_; }
+    void SetPopupMenu(TPopupMenu* menu) { popupMenu_ = menu; }
+
+    // Dialog keys (Tab, Enter for the control with id IDOK, Escape for IDCANCEL) for forms that want them.
+    bool WantsDialogKeys() const { return dialogKeys_; }
+
+    void AddControl(TControl& control);
+    void AddTimer(TTimer& timer);
+
+protected:
+    // Creates the window from its design, hidden. Owner: the window that owns this one (no task-bar button
+    // of its own when set).
+    bool CreateForm(const FormDesign& design, HWND owner, bool dialogKeys);
+
+    virtual void FormShow() {}
+    virtual void FormActivate() {}
+    virtual void FormClose() {}
+    virtual void FormDpiChanged() {}
+
+    LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    void RebuildFont();
+    void PlaceControls();
+    DWORD StyleFor(TBorderStyle style) const;
+
+    const FormDesign* design_ = nullptr;
+    TBorderStyle borderStyle_ = TBorderStyle::bsSizeable;
+    COLORREF color_ = 0;
+    BrushHandle brush_;
+    FontHandle font_;
+    int dpi_ = 96;
+    int modalResult_ = mrNone;
+    bool modal_ = false;
+    bool dialogKeys_ = false;
+    bool everShown_ = false;
+    TPopupMenu* popupMenu_ = nullptr;
+    std::vector<TControl*> controls_;
+    std::vector<TTimer*> timers_;
+};

@@ -1,0 +1,57 @@
+#pragma once
+// Owners for the GDI and USER handles the layer creates; each frees its handle exactly once.
+#include <windows.h>
+
+#include <memory>
+#include <type_traits>
+
+struct GdiObjectDeleter {
+    void operator()(void* h) const noexcept {
+        if (h) DeleteObject(static_cast<HGDIOBJ>(h));
+    }
+};
+struct IconDeleter {
+    void operator()(HICON h) const noexcept {
+        if (h) DestroyIcon(h);
+    }
+};
+struct MenuDeleter {
+    void operator()(HMENU h) const noexcept {
+        if (h) DestroyMenu(h);
+    }
+};
+
+using FontHandle = std::unique_ptr<std::remove_pointer_t<HFONT>, GdiObjectDeleter>;
+using BrushHandle = std::unique_ptr<std::remove_pointer_t<HBRUSH>, GdiObjectDeleter>;
+using BitmapHandle = std::unique_ptr<std::remove_pointer_t<HBITMAP>, GdiObjectDeleter>;
+using IconHandle = std::unique_ptr<std::remove_pointer_t<HICON>, IconDeleter>;
+using MenuHandle = std::unique_ptr<std::remove_pointer_t<HMENU>, MenuDeleter>;
+
+// A window DC for the span of one scope.
+class WindowDc {
+public:
+    explicit WindowDc(HWND hwnd) : hwnd_(hwnd), dc_(GetDC(hwnd)) {}
+    ~WindowDc() {
+        if (dc_) ReleaseDC(hwnd_, dc_);
+    }
+    WindowDc(const WindowDc&) = delete;
+    WindowDc& operator=(const WindowDc&) = delete;
+    operator HDC() const { return dc_; }
+
+private:
+    HWND hwnd_;
+    HDC dc_;
+};
+
+// Selects an object into a DC and puts the previous one back at the end of the scope.
+class SelectScope {
+public:
+    SelectScope(HDC dc, HGDIOBJ object) : dc_(dc), previous_(SelectObject(dc, object)) {}
+    ~SelectScope() { SelectObject(dc_, previous_); }
+    SelectScope(const SelectScope&) = delete;
+    SelectScope& operator=(const SelectScope&) = delete;
+
+private:
+    HDC dc_;
+    HGDIOBJ previous_;
+};

@@ -1,0 +1,96 @@
+#include "ui/Label.h"
+
+#include "ui/Form.h"
+#include "ui/Wide.h"
+
+bool TLabel::Create(TForm& form, HWND parent, const Bounds96& bounds, std::string_view caption, bool autoSize) {
+    form_ = &form;
+    autoSize_ = autoSize;
+    bounds_ = bounds;
+    if (!CreateOwnWindow(L"Horvane2010.Label", CS_DBLCLKS, 0, WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, parent, nullptr)) {
+        return false;
+    }
+    SetText(caption);
+    form.AddControl(*this);
+    FitToText();
+    return true;
+}
+
+void TLabel::SetCaption(std::string_view cp932) {
+    const std::wstring text = Widen(cp932);
+    wchar_t current[256];
+    GetWindowTextW(Handle(), current, 256);
+    if (text == current) return;
+    SetWindowTextW(Handle(), text.c_str());
+    FitToText();
+    InvalidateRect(Handle(), nullptr, TRUE);
+    // Paint now rather than when the queue is empty: the clock's second must show when it changes.
+    UpdateWindow(Handle());
+}
+
+void TLabel::Place(int dpi, HFONT font) {
+    TControl::Place(dpi, font);
+    FitToText();
+}
+
+void TLabel::FitToText() {
+    if (!autoSize_ || !Handle()) return;
+    WindowDc dc(Handle());
+    HFONT font = reinterpret_cast<HFONT>(SendMessageW(Handle(), WM_GETFONT, 0, 0));
+    SelectScope select(dc, font ? static_cast<HGDIOBJ>(font) : GetStockObject(DEFAULT_GUI_FONT));
+    wchar_t text[256];
+    const int length = GetWindowTextW(Handle(), text, 256);
+    SIZE size{};
+    GetTextExtentPoint32W(dc, text, length, &size);
+    TEXTMETRICW tm{};
+    GetTextMetricsW(dc, &tm);
+    SetWindowPos(Handle(), nullptr, 0, 0, size.cx, tm.tmHeight, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+LRESULT TLabel::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_SETFONT: {
+            const LRESULT result = DefaultProc(message, wParam, lParam);
+            SetPropW(Handle(), L"Horvane2010.Font", reinterpret_cast<HANDLE>(wParam));
+            FitToText();
+            return result;
+        }
+        case WM_GETFONT:
+            return reinterpret_cast<LRESULT>(GetPropW(Handle(), L"Horvane2010.Font"));
+        case WM_ERASEBKGND: {
+            RECT r;
+            GetClientRect(Handle(), &r);
+            FillRect(reinterpret_cast<HDC>(wParam), &r,
+                     form_ ? form_->BackgroundBrush() : GetSysColorBrush(COLOR_BTNFACE));
+            return 1;
+        }
+        case WM_PAINT: {
+            PAINTSTRUCT ps;
+            HDC dc = BeginPaint(Handle(), &ps);
+            HFONT font = reinterpret_cast<HFONT>(GetPropW(Handle(), L"Horvane2010.Font"));
+            SelectScope select(dc, font ? static_cast<HGDIOBJ>(font) : GetStockObject(DEFAULT_GUI_FONT));
+            SetBkMode(dc, TRANSPARENT);
+            SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+            wchar_t text[256];
+            const int length = GetWindowTextW(Handle(), text, 256);
+            RECT r;
+            GetClientRect(Handle(), &r);
+            DrawTextW(dc, text, length, &r, DT_LEFT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX);
+            EndPaint(Handle(), &ps);
+            return 0;
+        }
+        case WM_LBUTTONDOWN:
+        case WM_LBUTTONUP:
+        case WM_LBUTTONDBLCLK:
+        case WM_MBUTTONDOWN:
+        case WM_MBUTTONUP:
+        case WM_MBUTTONDBLCLK:
+        case WM_RBUTTONDOWN:
+        case WM_RBUTTONDBLCLK:
+        case WM_MOUSEMOVE:
+            return 0;
+        default:
+            break;
+    }
+    return DefaultProc(message, wParam, lParam);
+}
