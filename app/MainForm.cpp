@@ -260,7 +260,8 @@ void TMainForm::LoadSettings() {
                            settings.Top + Scale(CompactHeight)};
     const RECT rc{clock.Left, clock.Top, clock.Right, clock.Bottom};
     if (!MonitorFromRect(&rc, MONITOR_DEFAULTTONULL)) {
-        MONITORINFO mi{sizeof mi};
+        MONITORINFO mi{};
+        mi.cbSize = sizeof mi;
         GetMonitorInfoW(MonitorFromRect(&rc, MONITOR_DEFAULTTONEAREST), &mi);
         const ScreenRect placed = MoveInside(clock, {mi.rcWork.left, mi.rcWork.top, mi.rcWork.right, mi.rcWork.bottom});
         SetTop(placed.Top);

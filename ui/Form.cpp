@@ -50,7 +50,8 @@ bool TForm::CreateForm(const FormDesign& design, HWND owner, bool dialogKeys) {
     if (design.Position == TPosition::poScreenCenter) {
         RECT r;
         GetWindowRect(Handle(), &r);
-        MONITORINFO mi{sizeof mi};
+        MONITORINFO mi{};
+        mi.cbSize = sizeof mi;
         GetMonitorInfoW(MonitorFromWindow(owner ? owner : Handle(), MONITOR_DEFAULTTOPRIMARY), &mi);
         const RECT& wa = mi.rcWork;
         SetWindowPos(Handle(), nullptr, wa.left + ((wa.right - wa.left) - (r.right - r.left)) / 2,
