@@ -1,0 +1,162 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <random>
+#include <string>
+
+#include "common/CommonCtrl.h"
+#include "core/Os.h"
+#include "settings/IniFile.h"
+#include "timers/TimerData.h"
+
+namespace {
+namespace fs = std::filesystem;
+
+// A settings file in a folder of its own, removed with the object.
+struct SettingsFile {
+    fs::path Folder;
+    PathString Path;
+    explicit SettingsFile(std::string_view content = "") {
+        Folder = fs::temp_directory_path() / ("horvane-timers-" + std::to_string(std::random_device()()));
+        fs::create_directories(Folder);
+        Path = (Folder / "Horvane2010.ini").native();
+        if (!content.empty()) Os::ReplaceFileBytes(Path, content);
+    }
+    ~SettingsFile() {
+        std::error_code ignored;
+        fs::remove_all(Folder, ignored);
+    }
+    TimerList Load() const {
+        TimerList timers;
+        LoadTimers(TIniFile(Path), timers);
+        return timers;
+    }
+    std::string Save(const TimerList& timers) const {
+        TIniFile ini(Path);
+        SaveTimers(ini, timers);
+        EXPECT_TRUE(ini.UpdateFile());
+        return Os::ReadFileBytes(Path).value_or("(no file)");
+    }
+};
+
+TIMERDATA Live(std::string title, int32_t kind, uint16_t h, uint16_t m, uint8_t days) {
+    return {1, std::move(title), kind, *EncodeTime(h, m, 0, 0), days};
+}
+
+std::string Describe(const TIMERDATA& r) {
+    return std::to_string(r.Valid) + "|" + r.Title + "|" + std::to_string(r.Kind) + "|" +
+           TCommonCtrl().TimeToText(r.Time) + "|" + std::to_string(r.Days);
+}
+}  // namespace
+
+TEST(TimerData, ParseReadsTheLastThreeFieldsFromTheRight) {
+    const struct {
+        const char* Value;
+        const char* Expected;  // Describe() of the record; "" when the value is unreadable
+    } cases[] = {
+        {"会議,2,09:30:00,42", "1|会議|2|09:30:00|42"},
+        {",0,08:00:00,0", "1||0|08:00:00|0"},
+        {"朝,1,,0", "1|朝|1||0"},
+        {"a,b,0,08:00:00,0", "1|a,b|0|08:00:00|0"},
+        {",,,1,08:00:00,3", "1|,,|1|08:00:00|3"},
+        {"x,7,08:00:00,300", "1|x|7|08:00:00|44"},
+        {"x,-1,08:00:00,-1", "1|x|-1|08:00:00|255"},
+        {"x,1,8:5,0x7F", "1|x|1|08:05:00|127"},
+        {"x,1,25:00:00,0", "1|x|1||0"},
+        {"x,1,08:00", ""},
+        {",,", ""},
+        {"x,one,08:00:00,0", ""},
+        {"x,1,08:00:00,many", ""},
+        {"x,1,08:00:00,", ""},
+        {"x, 1,08:00:00,0", ""},
+    };
+    for (const auto& c : cases) {
+        TIMERDATA record{5, "untouched", 9, 0.25, 9};
+        const bool ok = ParseTimer(record, c.Value);
+        if (ok) record.Valid = 1;
+        EXPECT_EQ(ok ? Describe(record) : "", c.Expected) << c.Value;
+        if (!ok) {
+            EXPECT_EQ(Describe(record), "5|untouched|9|06:00:00|9") << c.Value;
+        }
+    }
+}
+
+TEST(TimerData, FormatWritesTitleKindTimeAndDaysVerbatim) {
+    EXPECT_EQ(FormatTimer(Live("会議", 2, 9, 30, 42)), "会議,2,09:30:00,42");
+    EXPECT_EQ(FormatTimer({1, "朝", 1, 0, 0}), "朝,1,,0");
+    EXPECT_EQ(FormatTimer({1, "", -7, 45296.5, 200}), ",-7,12:00:00,200");
+    // A typed title is data, never a format.
+    EXPECT_EQ(FormatTimer({1, "%s%n%d", 0, 0, 0}), "%s%n%d,0,,0");
+}
+
+TEST(TimerData, FormatKeepsTheValueOneReadableLine) {
+    EXPECT_EQ(FormatTimer({1, "a\r\nTimerData05=b", 0, 0, 0}), "a  TimerData05=b,0,,0");
+
+    // Over-long titles are cut, whole characters only, so that a read still ends with the right days.
+    for (const std::string unit : {"x", "表"}) {
+        std::string title;
+        while (title.size() < 3000) title += unit;
+        const std::string value = FormatTimer({1, title, 1, 0.5, 127});
+        EXPECT_LE(value.size(), 2047u);
+        EXPECT_GE(value.size(), 2046u);
+        TIMERDATA back;
+        ASSERT_TRUE(ParseTimer(back, value));
+        EXPECT_EQ(back.Days, 127);
+        EXPECT_EQ(back.Title.size() % unit.size(), 0u);
+        EXPECT_EQ(title.compare(0, back.Title.size(), back.Title), 0);
+    }
+}
+
+TEST(TimerData, RecordsSurviveASaveAndALoad) {
+    SettingsFile file;
+    const TimerList timers = {
+        Live("会議", 2, 9, 30, 42), Live("a,b", 0, 8, 0, 0), {1, "朝", 1, 0, 3}, Live("", 1, 23, 59, 127)};
+    EXPECT_EQ(file.Save(timers),
+              "[TimerData]\r\nTimerData00=会議,2,09:30:00,42\r\nTimerData01=a,b,0,08:00:00,0\r\n"
+              "TimerData02=朝,1,,3\r\nTimerData03=,1,23:59:00,127\r\n");
+    const TimerList loaded = file.Load();
+    ASSERT_EQ(loaded.size(), timers.size());
+    for (size_t i = 0; i < timers.size(); ++i) EXPECT_EQ(Describe(loaded[i]), Describe(timers[i]));
+    EXPECT_EQ(loaded[0].Time, timers[0].Time);
+}
+
+TEST(TimerData, LoadKeepsGoingPastGapsAndUnreadableValues) {
+    SettingsFile file(
+        "[TimerData]\r\nTimerData00=a,1,08:00:00,0\r\nTimerData01=b,one,08:00:00,0\r\n"
+        "TimerData03=\r\nTimerData05=c,1,09:00:00,0\r\nTimerData07=d,1\r\nTimerData99=e,1,10:00:00,0\r\n"
+        "TimerData100=f,1,11:00:00,0\r\n");
+    const TimerList timers = file.Load();
+    ASSERT_EQ(timers.size(), 5u);
+    const char* expected[] = {"1|a|1|08:00:00|0", "0||0||0", "1|c|1|09:00:00|0", "0||0||0", "1|e|1|10:00:00|0"};
+    for (size_t i = 0; i < 5; ++i) EXPECT_EQ(Describe(timers[i]), expected[i]);
+}
+
+TEST(TimerData, SaveRenumbersLiveRecordsAndRemovesEveryOtherKeyUpTo99) {
+    SettingsFile file(
+        "[TimerData]\r\nTimerData00=a,1,08:00:00,0\r\nTimerData01=b,1,08:00:00,0\r\nTimerData02=c,1,08:00:00,0\r\n"
+        "TimerData50=stale,1,08:00:00,0\r\nTimerData100=beyond,1,08:00:00,0\r\n");
+    TimerList timers = file.Load();
+    ASSERT_EQ(timers.size(), 4u);
+    timers[1].Valid = 0;
+    EXPECT_EQ(file.Save(timers),
+              "[TimerData]\r\nTimerData00=a,1,08:00:00,0\r\nTimerData01=c,1,08:00:00,0\r\n"
+              "TimerData02=stale,1,08:00:00,0\r\nTimerData100=beyond,1,08:00:00,0\r\n");
+
+    for (TIMERDATA& r : timers) r.Valid = 0;
+    EXPECT_EQ(file.Save(timers), "[TimerData]\r\nTimerData100=beyond,1,08:00:00,0\r\n");
+}
+
+TEST(TimerData, NoMoreThanOneHundredLiveRecordsAreAddedOrStored) {
+    TimerList timers(MaxStoredTimers - 1, Live("t", 1, 8, 0, 0));
+    timers.push_back({0, "deleted", 0, 0, 0});
+    EXPECT_TRUE(CanAddTimer(timers));
+    timers.push_back(Live("last", 1, 8, 0, 0));
+    EXPECT_FALSE(CanAddTimer(timers));
+
+    timers.push_back(Live("too many", 1, 8, 0, 0));
+    SettingsFile file;
+    const std::string saved = file.Save(timers);
+    EXPECT_NE(saved.find("TimerData99=last,"), std::string::npos);
+    EXPECT_EQ(saved.find("TimerData100"), std::string::npos);
+    EXPECT_EQ(saved.find("too many"), std::string::npos);
+}

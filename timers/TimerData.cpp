@@ -1,0 +1,97 @@
+#include "timers/TimerData.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "common/CommonCtrl.h"
+#include "settings/IniFile.h"
+
+namespace {
+// The helper is stateless, so the records need not wait for the main window's instance in g.
+const TCommonCtrl Helper;
+
+// A read gives back at most this many bytes of a value; the rest would be cut off its end, days first.
+constexpr size_t MaxValueBytes = 2047;
+
+bool IsLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
+
+// The longest start of a code page 932 text that fits, never ending on half a double-byte character.
+std::string_view CutText(std::string_view text, size_t maxBytes) {
+    size_t end = 0;
+    while (end < text.size()) {
+        const size_t next = end + (IsLeadByte(static_cast<unsigned char>(text[end])) ? 2 : 1);
+        if (next > maxBytes) break;
+        end = next;
+    }
+    return text.substr(0, std::min(end, text.size()));
+}
+}  // namespace
+
+std::string TimerKey(int number) {
+    char key[32];
+    std::snprintf(key, sizeof key, "TimerData%02d", number);
+    return key;
+}
+
+bool ParseTimer(TIMERDATA& record, std::string_view value) {
+    // Read from the right: a title may hold commas of its own, the three fields after it never do.
+    size_t end = value.size();
+    std::string_view fields[3];
+    for (int i = 2; i >= 0; --i) {
+        if (end == 0) return false;
+        const size_t comma = value.rfind(',', end - 1);
+        if (comma == std::string_view::npos) return false;
+        fields[i] = value.substr(comma + 1, end - comma - 1);
+        end = comma;
+    }
+    const auto kind = TryStrToInt(fields[0]);
+    const auto days = TryStrToInt(fields[2]);
+    if (!kind || !days) return false;
+    record.Title = std::string(value.substr(0, end));
+    record.Kind = *kind;
+    record.Time = Helper.TextToTime(fields[1]);
+    record.Days = static_cast<uint8_t>(*days & 0xFF);
+    return true;
+}
+
+std::string FormatTimer(const TIMERDATA& record) {
+    std::string tail = ",";
+    tail += std::to_string(record.Kind);
+    tail += ',';
+    tail += Helper.TimeToText(record.Time);
+    tail += ',';
+    tail += std::to_string(static_cast<unsigned>(record.Days));
+
+    std::string value(CutText(record.Title, MaxValueBytes - tail.size()));
+    std::replace(value.begin(), value.end(), '\r', ' ');
+    std::replace(value.begin(), value.end(), '\n', ' ');
+    return value + tail;
+}
+
+void LoadTimers(const TIniFile& ini, TimerList& timers) {
+    for (int i = 0; i < MaxStoredTimers; ++i) {
+        const std::string value = ini.ReadString(TimerSection, TimerKey(i), "");
+        if (value.empty()) continue;
+        TIMERDATA record;
+        if (ParseTimer(record, value)) record.Valid = 1;
+        // An unreadable value still takes a place, so the next save rewrites or removes its key.
+        timers.push_back(std::move(record));
+    }
+}
+
+void SaveTimers(TIniFile& ini, const TimerList& timers) {
+    int n = 0;
+    for (const TIMERDATA& record : timers) {
+        if (record.Valid != 1) continue;
+        if (n == MaxStoredTimers) break;
+        ini.WriteString(TimerSection, TimerKey(n), FormatTimer(record));
+        ++n;
+    }
+    // Every number up to the last one a load reads: hand-edited files may hold keys beyond the list count.
+    for (int k = n; k < MaxStoredTimers; ++k) ini.DeleteKey(TimerSection, TimerKey(k));
+}
+
+bool CanAddTimer(const TimerList& timers) {
+    const auto live = std::count_if(timers.begin(), timers.end(), [](const TIMERDATA& r) { return r.Valid == 1; });
+    return live < MaxStoredTimers;
+}
