@@ -1,0 +1,165 @@
+// The real clock, started in a folder of its own and driven from this process.
+#include <gtest/gtest.h>
+
+#include "core/PowerTexts.h"
+#include "tests/e2e/ClockRun.h"
+
+namespace {
+constexpr char kFreshSettings[] = "[Horvane2010]\r\nTop=0\r\nLeft=600\r\nFront=0\r\nTaskBar=0\r\nColor=65408\r\n";
+
+std::wstring WaitForClockTitle(ClockRun& run) {
+    std::wstring title;
+    Driver::WaitUntil(
+        [&] {
+            title = run.Title();
+            return IsClockText(title);
+        },
+        5000);
+    return title;
+}
+}  // namespace
+
+TEST(Clock, FirstRunShowsTheCompactClockTicksAndSavesDefaults) {
+    ClockRun run;
+    const RECT r = Driver::WindowRect(run.Clock());
+    EXPECT_EQ(r.left, 600);
+    EXPECT_EQ(r.top, 0);
+    EXPECT_EQ(r.right - r.left, 48);
+    EXPECT_EQ(r.bottom - r.top, 16);
+    EXPECT_EQ(Driver::Style(run.Clock()) & (WS_CAPTION | WS_THICKFRAME), 0);
+    EXPECT_EQ(Driver::Owner(run.Clock()), run.App()) << "the clock has no task-bar button of its own";
+    EXPECT_EQ(Driver::Text(run.Clock()), L"") << "the caption is cleared at the first activation";
+
+    // The title and the label show the time, and the title moves on with the clock.
+    const std::wstring first = WaitForClockTitle(run);
+    ASSERT_TRUE(IsClockText(first)) << Driver::Utf8(first);
+    EXPECT_TRUE(Driver::WaitUntil([&] { return run.Title() != first; }, 3000));
+    EXPECT_TRUE(IsClockText(Driver::Text(run.Label()).value_or(L"")));
+    const RECT label = Driver::WindowRect(run.Label());
+    EXPECT_EQ(label.left - r.left, 2);
+    EXPECT_EQ(label.top - r.top, 1);
+
+    // The ground shows at the margin: red 128, green 255, blue 0.
+    EXPECT_EQ(Driver::ScreenPixel(r.left, r.top), RGB(128, 255, 0));
+
+    ASSERT_TRUE(run.Close());
+    EXPECT_EQ(run.LogTexts(), (std::vector<std::string>{"Program Start", "Program End"}));
+    EXPECT_EQ(run.Ini(), kFreshSettings);
+}
+
+TEST(Clock, StoredSettingsAreAppliedAndWrittenBack) {
+    ClockRun run("[Horvane2010]\r\nTop=120\r\nLeft=300\r\nFront=2\r\nTaskBar=1\r\nColor=0xFF\r\n[Other]\r\nk=v\r\n");
+    const RECT r = Driver::WindowRect(run.Clock());
+    EXPECT_EQ(r.left, 300);
+    EXPECT_EQ(r.top, 120);
+    EXPECT_TRUE(Driver::WaitUntil([&] { return (Driver::ExStyle(run.Clock()) & WS_EX_TOPMOST) != 0; }, 3000))
+        << "Front=2 keeps the clock on top";
+    std::wstring title;
+    EXPECT_TRUE(Driver::WaitUntil(
+        [&] {
+            title = run.Title();
+            return title.size() == 5 && title[2] == L':';
+        },
+        3000))
+        << "title mode 1 shows hours and minutes: " << Driver::Utf8(title);
+    EXPECT_EQ(Driver::ScreenPixel(r.left, r.top), RGB(255, 0, 0));
+    ASSERT_TRUE(run.Close());
+    EXPECT_EQ(run.Ini(),
+              "[Horvane2010]\r\nTop=120\r\nLeft=300\r\nFront=1\r\nTaskBar=1\r\nColor=255\r\n[Other]\r\nk=v\r\n");
+}
+
+TEST(Clock, AClockStoredOffEveryMonitorComesBackOnTheNearestOne) {
+    ClockRun run("[Horvane2010]\r\nTop=5000\r\nLeft=-4000\r\n");
+    const RECT r = Driver::WindowRect(run.Clock());
+    EXPECT_EQ(r.left, 0);
+    EXPECT_GE(r.top, 0);
+    EXPECT_LE(r.bottom, GetSystemMetrics(SM_CYSCREEN));
+    ASSERT_TRUE(run.Close());
+}
+
+TEST(Clock, EveryPowerBroadcastIsLoggedAndAnsweredWithZero) {
+    ClockRun run;
+    const WPARAM codes[] = {0x0, 0x1, 0x2, 0x3, 0x4, 0x5, 0x6, 0x7, 0x8, 0x9, 0xA, 0xB, 0xC, 0x11, 0x12, 0x8013};
+    std::vector<std::string> expected{"Program Start"};
+    for (WPARAM code : codes) {
+        EXPECT_EQ(Driver::Send(run.Clock(), WM_POWERBROADCAST, code, 0), 0) << code;
+        expected.emplace_back(PowerEventText(code));
+    }
+    // The clock keeps ticking after the handlers switched the timer off and on.
+    const std::wstring title = WaitForClockTitle(run);
+    EXPECT_TRUE(Driver::WaitUntil([&] { return run.Title() != title; }, 3000));
+    ASSERT_TRUE(run.Close());
+    expected.emplace_back("Program End");
+    EXPECT_EQ(run.LogTexts(), expected);
+}
+
+TEST(Clock, TheEndOfTheSessionSavesAndLogsOnceWhicheverWindowHearsItFirst) {
+    for (bool appFirst : {true, false}) {
+        SCOPED_TRACE(appFirst ? "task-bar window first" : "clock window first");
+        ClockRun run;
+        WaitForClockTitle(run);
+        // Called off: no line, the answer is still 1, and the clock runs on.
+        EXPECT_EQ(Driver::Send(run.Clock(), WM_ENDSESSION, 0, 0), 1);
+        HWND first = appFirst ? run.App() : run.Clock();
+        HWND second = appFirst ? run.Clock() : run.App();
+        EXPECT_EQ(Driver::Send(first, WM_QUERYENDSESSION, 0, 0), 1);
+        EXPECT_EQ(Driver::Send(second, WM_QUERYENDSESSION, 0, 0), 1);
+        Driver::Send(first, WM_ENDSESSION, 1, 0);
+        // By the time the first window has answered, everything is on disk.
+        EXPECT_EQ(run.LogTexts(),
+                  (std::vector<std::string>{"Program Start", std::string(EndSessionText), "Program End"}));
+        EXPECT_EQ(run.Ini(), kFreshSettings);
+        Driver::Send(second, WM_ENDSESSION, 1, 0, 2000);
+        EXPECT_TRUE(run.Program().WaitForExit(15000));
+        EXPECT_EQ(run.LogTexts(),
+                  (std::vector<std::string>{"Program Start", std::string(EndSessionText), "Program End"}));
+    }
+}
+
+TEST(Clock, AStartWithAMinimisedShowCommandKeepsTheClockHiddenAndTheTitleUntilRestored) {
+    ClockRun run("", SW_SHOWMINNOACTIVE, false);
+    HWND clock = run.Clock();
+    ASSERT_NE(clock, nullptr);
+    EXPECT_TRUE(Driver::WaitUntil([&] { return (Driver::Style(run.App()) & WS_MINIMIZE) != 0; }, 5000));
+    EXPECT_FALSE(Driver::Visible(clock));
+    // Nothing ticks: the title stays as set at start for a good while.
+    EXPECT_FALSE(Driver::WaitUntil([&] { return run.Title() != L"Horvane2010"; }, 1500));
+    Driver::Send(run.App(), WM_SYSCOMMAND, SC_RESTORE, 0);
+    EXPECT_TRUE(Driver::WaitUntil([&] { return Driver::Visible(clock); }, 5000));
+    EXPECT_TRUE(IsClockText(WaitForClockTitle(run)));
+    const RECT r = Driver::WindowRect(clock);
+    EXPECT_EQ(r.right - r.left, 48);
+    ASSERT_TRUE(run.Close());
+    EXPECT_EQ(run.LogTexts(), (std::vector<std::string>{"Program Start", "Program End"}));
+}
+
+TEST(Clock, DraggingTheMarginMovesTheClockByExactlyThePointersTravel) {
+    ClockRun run;
+    Driver::MakeProcessDpiAware();
+    const RECT r = Driver::WindowRect(run.Clock());
+    // Left margin: client x 0..1. The label starts at x 2.
+    ASSERT_TRUE(Driver::Drag(Driver::Button::Left, r.left + 1, r.top + 8, r.left + 101, r.top + 58, 10));
+    EXPECT_TRUE(Driver::WaitUntil([&] { return Driver::WindowRect(run.Clock()).left == r.left + 100; }, 3000));
+    RECT moved = Driver::WindowRect(run.Clock());
+    EXPECT_EQ(moved.left, r.left + 100);
+    EXPECT_EQ(moved.top, r.top + 50);
+    // On the label nothing moves.
+    ASSERT_TRUE(Driver::Drag(Driver::Button::Left, moved.left + 20, moved.top + 8, moved.left + 80, moved.top + 48));
+    EXPECT_FALSE(Driver::WaitUntil([&] { return Driver::WindowRect(run.Clock()).left != moved.left; }, 500));
+    ASSERT_TRUE(run.Close());
+    EXPECT_NE(run.Ini().find("Top=50\r\nLeft=700\r\n"), std::string::npos) << run.Ini();
+}
+
+TEST(Clock, DoubleClickOnTheMarginMinimisesButNotOnTheLabel) {
+    ClockRun run;
+    const RECT r = Driver::WindowRect(run.Clock());
+    ASSERT_TRUE(Driver::DoubleClick(r.left + 20, r.top + 8));
+    EXPECT_FALSE(Driver::WaitUntil([&] { return !Driver::Visible(run.Clock()); }, 500));
+    ASSERT_TRUE(Driver::DoubleClick(r.left + 1, r.top + 8));
+    EXPECT_TRUE(Driver::WaitUntil([&] { return !Driver::Visible(run.Clock()); }, 3000));
+    EXPECT_TRUE(Driver::WaitUntil([&] { return (Driver::Style(run.App()) & WS_MINIMIZE) != 0; }, 3000));
+    // The title goes on ticking while minimised.
+    const std::wstring title = WaitForClockTitle(run);
+    EXPECT_TRUE(Driver::WaitUntil([&] { return run.Title() != title; }, 3000));
+    ASSERT_TRUE(run.Close());
+}
