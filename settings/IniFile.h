@@ -5,7 +5,12 @@
 // One object serves one load or one save: the constructor reads the file once, reads answer from memory,
 // writes change the memory copy, and UpdateFile() (called by the destructor too, if the caller has not)
 // writes the result back when anything changed.
+//
+// Where Windows gives no rule to copy, the choices (a UTF-16 file reads as defaults and is never written
+// over, a read is never cut inside a double-byte character, how hexadecimal above 0x7FFFFFFF reads, ...) are
+// listed at the top of IniFile.cpp.
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -36,8 +41,17 @@ public:
     bool UpdateFile();
 
 private:
+    // Tests and the fuzzer build an object over bytes in memory (no file: UpdateFile never touches the disk)
+    // and look at the bytes it would write. The struct is defined by them, not by the product.
+    friend struct TIniFileTestAccess;
+    struct InMemory {};
+    TIniFile(InMemory, std::string bytes);
+    std::string ContentForTesting() const;
+
+    struct Document;  // the parsed file and its line index (IniFile.cpp)
+
     PathString path_;
-    std::string original_;  // the bytes read at construction
-    std::string content_;   // the bytes as they stand after the writes so far
-    bool updated_ = false;
+    std::unique_ptr<Document> doc_;
+    bool inMemory_ = false;
+    bool pending_ = false;  // a write or delete was called since the last UpdateFile()
 };

@@ -1,0 +1,481 @@
+// The settings-file engine: the rules of the Windows profile functions (notes/ini-profile-semantics.md)
+// on the file's raw code page 932 bytes.
+//
+// The file is read once and split into pieces kept in a doubly linked list:
+//   - a Header piece for the first header line of every section name (only the first section of a name is
+//     ever searched or written, so later duplicates are plain text);
+//   - a Key piece for every key line inside such a first section;
+//   - Text pieces for everything else, consecutive lines merged into one piece (comments, blank lines,
+//     lines before the first section, lines without '=', duplicate sections and their keys).
+// A piece is a byte range of the bytes read or of an append-only pool that holds rewritten and new lines,
+// so untouched lines (NUL bytes included) are written back exactly as they were read. Sections are found
+// by a hash of their folded names and keys by a hash per section, so every read and write costs the length
+// of the names and the line it touches, not the size of the file; UpdateFile() joins the pieces once.
+//
+// Choices where Windows gives no rule to copy:
+//   - A file starting with the UTF-16LE mark FF FE (Windows would read it as Unicode; this program never
+//     writes such files) is treated like a file that cannot be opened: every read gives its default, and
+//     UpdateFile() refuses to write over it (returns false, the file is left as it is) when anything was
+//     written. The engine never overwrites text it could not read. FE FF and the UTF-8 mark are ordinary
+//     bytes, as on Windows (a header on line 1 behind them is lost).
+//   - A lead byte (81-9F, E0-FC) pairs with the next byte only when that byte is a trail byte (40-7E,
+//     80-FC); otherwise it stands alone and the next byte is read on its own. CR and LF are never trail
+//     bytes, so a line always ends at them.
+//   - A read is cut to 2047 bytes without splitting a double-byte character (it may then be 2046 bytes).
+//   - Integer reads: "0x"/"0X" and 1 or more hexadecimal digits up to FFFFFFFF read as the 32-bit pattern
+//     (0xFFFFFFFF is -1, 0x80000000 is -2147483648), as the framework's StrToInt does; larger hexadecimal
+//     values and decimal values outside -2147483648..2147483647 give the default. No blanks, no '+', no
+//     "-0x". The text is cut to 2047 bytes before the conversion, as the program's 2048-byte buffer did.
+//   - Rewriting a key with a line that would be byte-identical (same spelling, value and CR LF) changes
+//     nothing; so does deleting a missing key. UpdateFile() writes only when the joined bytes differ from
+//     those on disk, so a load, or a save of unchanged values, never rewrites the file.
+//   - A value is returned with any NUL bytes it holds (the engine keeps bytes; Windows' C strings would
+//     stop there).
+//   - Within one object a key written under a caller's name is found again under that same name (as in
+//     Windows' profile cache) and its value reads with the file's rules (blanks trimmed, quotes removed).
+#include "settings/IniFile.h"
+
+#include <limits>
+#include <optional>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+#include "core/Os.h"
+
+namespace {
+
+constexpr size_t kReadLimit = 2047;  // the program reads into 2048-byte buffers
+
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\v'; }
+bool IsLineBreak(char c) { return c == '\r' || c == '\n'; }
+
+bool IsLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
+bool IsTrailByte(unsigned char c) { return (c >= 0x40 && c <= 0x7E) || (c >= 0x80 && c <= 0xFC); }
+
+// Bytes of the character starting at text[i]: 2 for a lead byte followed by a trail byte, else 1.
+size_t CharSize(std::string_view text, size_t i) {
+    return IsLeadByte(static_cast<unsigned char>(text[i])) && i + 1 < text.size() &&
+                   IsTrailByte(static_cast<unsigned char>(text[i + 1]))
+               ? 2
+               : 1;
+}
+
+// First occurrence of an ASCII character as a character of its own (never the trail byte of a pair).
+size_t FindChar(std::string_view text, char ch) {
+    for (size_t i = 0; i < text.size(); i += CharSize(text, i)) {
+        if (text[i] == ch) return i;
+    }
+    return std::string_view::npos;
+}
+
+// The name as a hash key: ASCII letters folded to lower case, the bytes of double-byte characters kept.
+std::string Fold(std::string_view name) {
+    std::string folded(name);
+    for (size_t i = 0; i < folded.size();) {
+        const size_t n = CharSize(folded, i);
+        if (n == 1 && folded[i] >= 'A' && folded[i] <= 'Z') folded[i] = static_cast<char>(folded[i] + ('a' - 'A'));
+        i += n;
+    }
+    return folded;
+}
+
+// Blanks (space, tab, VT) are never trail bytes, so trimming them byte by byte is safe.
+std::string_view TrimBlanks(std::string_view text) {
+    while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
+    while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
+    return text;
+}
+
+std::string_view TrimSpaces(std::string_view text) {
+    while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+    while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+    return text;
+}
+
+std::string_view CutToReadLimit(std::string_view text) {
+    if (text.size() <= kReadLimit) return text;
+    size_t end = 0;
+    while (end < text.size()) {
+        const size_t n = CharSize(text, end);
+        if (end + n > kReadLimit) break;
+        end += n;
+    }
+    return text.substr(0, end);
+}
+
+// What one line (without its line break) is.
+struct LineInfo {
+    enum Kind { Other, Header, Key } kind = Other;
+    std::string_view name;  // section name, or the key as the file spells it
+    size_t valueBegin = 0;  // Key: the raw value runs from here to the end of the line
+};
+
+LineInfo ClassifyLine(std::string_view line) {
+    LineInfo info;
+    size_t i = 0;
+    while (i < line.size() && IsBlank(line[i])) ++i;
+    if (i == line.size()) return info;
+    if (line[i] == '[') {
+        // The name runs to the first ']' or, without one, to the end of the line; blanks inside are trimmed.
+        std::string_view rest = line.substr(i + 1);
+        const size_t close = FindChar(rest, ']');
+        if (close != std::string_view::npos) rest = rest.substr(0, close);
+        info.kind = LineInfo::Header;
+        info.name = TrimBlanks(rest);
+        return info;
+    }
+    if (line[i] == ';') return info;
+    const std::string_view body = line.substr(i);
+    const size_t equals = FindChar(body, '=');
+    if (equals == std::string_view::npos) return info;
+    info.kind = LineInfo::Key;
+    info.name = TrimBlanks(body.substr(0, equals));
+    info.valueBegin = i + equals + 1;
+    return info;
+}
+
+std::string_view ValueAsRead(std::string_view raw) {
+    std::string_view value = TrimBlanks(raw);
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front()) {
+        value = value.substr(1, value.size() - 2);
+    }
+    return value;
+}
+
+int HexDigit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+std::optional<int32_t> ParseInt32(std::string_view text) {
+    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+        uint64_t value = 0;
+        for (const char c : text.substr(2)) {
+            const int digit = HexDigit(c);
+            if (digit < 0) return std::nullopt;
+            value = value * 16 + static_cast<uint64_t>(digit);
+            if (value > std::numeric_limits<uint32_t>::max()) return std::nullopt;
+        }
+        return static_cast<int32_t>(static_cast<uint32_t>(value));  // modular since C++20
+    }
+    const bool negative = !text.empty() && text[0] == '-';
+    if (negative) text.remove_prefix(1);
+    if (text.empty()) return std::nullopt;
+    int64_t value = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9') return std::nullopt;
+        value = value * 10 + (c - '0');
+        if (value > int64_t{1} << 31) return std::nullopt;
+    }
+    if (negative) value = -value;
+    if (value > std::numeric_limits<int32_t>::max()) return std::nullopt;
+    return static_cast<int32_t>(value);
+}
+
+}  // namespace
+
+struct TIniFile::Document {
+    enum class Kind : uint8_t { Text, Header, Key };
+    struct Piece {
+        size_t begin = 0;  // in source or, when inPool, in pool
+        size_t size = 0;   // line(s) with their line breaks
+        // Key pieces, relative to begin: the file's spelling of the key, and the raw value (no line break).
+        size_t nameBegin = 0, nameSize = 0, valueBegin = 0, valueSize = 0;
+        int32_t prev = -1, next = -1;
+        Kind kind = Kind::Text;
+        bool inPool = false;
+    };
+    struct Section {
+        int32_t header = -1;
+        int32_t lastKey = -1;  // the last key line, -1 when the section has none
+        std::unordered_map<std::string, std::vector<int32_t>> keys;  // folded name -> its lines, file order
+    };
+
+    std::string source;  // the bytes read
+    std::string pool;    // rewritten and new lines
+    std::vector<Piece> pieces;
+    int32_t head = -1, tail = -1;
+    std::vector<Section> sections;
+    std::unordered_map<std::string, int32_t> sectionByName;  // folded name -> first section of that name
+    bool unicode = false;
+    bool changed = false;                // pieces changed since the content was last compared with the disk
+    std::optional<std::string> written;  // what the last UpdateFile() wrote; else the disk holds `source`
+
+    void Load(std::string bytes) {
+        source = std::move(bytes);
+        if (source.size() >= 2 && static_cast<unsigned char>(source[0]) == 0xFF &&
+            static_cast<unsigned char>(source[1]) == 0xFE) {
+            unicode = true;
+            return;
+        }
+        Parse();
+    }
+
+    std::string_view Text(const Piece& piece) const {
+        return std::string_view(piece.inPool ? pool : source).substr(piece.begin, piece.size);
+    }
+
+    int32_t Link(Piece piece, int32_t after) {  // after == -1: at the end
+        const auto index = static_cast<int32_t>(pieces.size());
+        if (after < 0) after = tail;
+        piece.prev = after;
+        piece.next = after < 0 ? head : pieces[after].next;
+        pieces.push_back(piece);
+        if (piece.prev >= 0) pieces[piece.prev].next = index; else head = index;
+        if (piece.next >= 0) pieces[piece.next].prev = index; else tail = index;
+        return index;
+    }
+
+    void Unlink(int32_t index) {
+        Piece& piece = pieces[index];
+        if (piece.prev >= 0) pieces[piece.prev].next = piece.next; else head = piece.next;
+        if (piece.next >= 0) pieces[piece.next].prev = piece.prev; else tail = piece.prev;
+        piece.prev = piece.next = -1;
+    }
+
+    void Parse() {
+        const std::string_view text = source;
+        size_t pendingText = std::string_view::npos;  // start of the Text lines not yet made a piece
+        int32_t section = -1;                         // the first section of its name we are in, or -1
+        auto flushText = [&](size_t end) {
+            if (pendingText == std::string_view::npos) return;
+            Piece piece;
+            piece.begin = pendingText;
+            piece.size = end - pendingText;
+            Link(piece, -1);
+            pendingText = std::string_view::npos;
+        };
+        size_t pos = 0;
+        while (pos < text.size()) {
+            size_t end = pos;
+            while (end < text.size() && !IsLineBreak(text[end])) ++end;
+            size_t next = end;
+            if (next < text.size()) {
+                next += (text[next] == '\r' && next + 1 < text.size() && text[next + 1] == '\n') ? 2 : 1;
+            }
+            const std::string_view line = text.substr(pos, end - pos);
+            const LineInfo info = ClassifyLine(line);
+            Piece piece;
+            piece.begin = pos;
+            piece.size = next - pos;
+            if (info.kind == LineInfo::Header) {
+                section = -1;
+                std::string folded = Fold(info.name);
+                if (sectionByName.find(folded) == sectionByName.end()) {
+                    flushText(pos);
+                    piece.kind = Kind::Header;
+                    section = static_cast<int32_t>(sections.size());
+                    sections.emplace_back().header = Link(piece, -1);
+                    sectionByName.emplace(std::move(folded), section);
+                }
+            } else if (info.kind == LineInfo::Key && section >= 0) {
+                flushText(pos);
+                piece.kind = Kind::Key;
+                piece.nameBegin = static_cast<size_t>(info.name.data() - line.data());
+                piece.nameSize = info.name.size();
+                piece.valueBegin = info.valueBegin;
+                piece.valueSize = line.size() - info.valueBegin;
+                const int32_t index = Link(piece, -1);
+                sections[section].keys[Fold(info.name)].push_back(index);
+                sections[section].lastKey = index;
+            }
+            if (piece.kind == Kind::Text && pendingText == std::string_view::npos) pendingText = pos;
+            pos = next;
+        }
+        flushText(text.size());
+    }
+
+    int32_t FindSection(std::string_view name) const {
+        const auto found = sectionByName.find(Fold(TrimSpaces(name)));
+        return found == sectionByName.end() ? -1 : found->second;
+    }
+
+    // The first live line of the key, or -1.
+    int32_t FindKey(int32_t section, std::string_view key) const {
+        if (section < 0) return -1;
+        const auto& keys = sections[section].keys;
+        const auto found = keys.find(Fold(TrimSpaces(key)));
+        return found == keys.end() || found->second.empty() ? -1 : found->second.front();
+    }
+
+    // A line that gets something after it must end with a line break: CR LF is added when it has none.
+    void EnsureLineBreak(int32_t index) {
+        Piece& piece = pieces[index];
+        const std::string_view text = Text(piece);
+        if (!text.empty() && IsLineBreak(text.back())) return;
+        std::string line(text);  // a copy: text may lie in the pool that grows here
+        line += "\r\n";
+        const size_t begin = pool.size();
+        pool.append(line);
+        piece.begin = begin;
+        piece.size = pool.size() - begin;
+        piece.inPool = true;
+    }
+
+    // A Key piece holding `name=value` CR LF in the pool.
+    Piece KeyLine(std::string_view name, std::string_view value) {
+        Piece piece;
+        piece.kind = Kind::Key;
+        piece.inPool = true;
+        piece.begin = pool.size();
+        pool.append(name);
+        pool.push_back('=');
+        pool.append(value);
+        pool.append("\r\n");
+        piece.size = pool.size() - piece.begin;
+        piece.nameSize = name.size();
+        piece.valueBegin = name.size() + 1;
+        piece.valueSize = value.size();
+        return piece;
+    }
+
+    void Write(std::string_view sectionName, std::string_view keyName, std::string_view value) {
+        sectionName = TrimSpaces(sectionName);
+        keyName = TrimSpaces(keyName);
+        int32_t section = FindSection(sectionName);
+        if (section < 0) {
+            if (tail >= 0) EnsureLineBreak(tail);
+            Piece header;
+            header.kind = Kind::Header;
+            header.inPool = true;
+            header.begin = pool.size();
+            pool.push_back('[');
+            pool.append(sectionName);
+            pool.append("]\r\n");
+            header.size = pool.size() - header.begin;
+            section = static_cast<int32_t>(sections.size());
+            sections.emplace_back().header = Link(header, -1);
+            sectionByName.emplace(Fold(sectionName), section);
+            changed = true;
+        }
+        const int32_t existing = FindKey(section, keyName);
+        if (existing >= 0) {
+            const Piece& old = pieces[existing];
+            const std::string_view oldText = Text(old);
+            std::string line(oldText.substr(old.nameBegin, old.nameSize));  // the file's spelling
+            const size_t nameSize = line.size();
+            line += '=';
+            line += value;
+            line += "\r\n";
+            if (line == oldText) return;  // the line would not change
+            Piece rewritten = KeyLine(std::string_view(line).substr(0, nameSize), value);
+            rewritten.prev = old.prev;
+            rewritten.next = old.next;
+            pieces[existing] = rewritten;
+            changed = true;
+            return;
+        }
+        Section& target = sections[section];
+        const int32_t anchor = target.lastKey >= 0 ? target.lastKey : target.header;
+        EnsureLineBreak(anchor);
+        const int32_t index = Link(KeyLine(keyName, value), anchor);
+        target.keys[Fold(keyName)].push_back(index);
+        target.lastKey = index;
+        changed = true;
+    }
+
+    void Delete(std::string_view sectionName, std::string_view keyName) {
+        const int32_t section = FindSection(sectionName);
+        if (section < 0) return;
+        auto& keys = sections[section].keys;
+        const auto found = keys.find(Fold(TrimSpaces(keyName)));
+        if (found == keys.end() || found->second.empty()) return;
+        const int32_t index = found->second.front();
+        found->second.erase(found->second.begin());
+        if (found->second.empty()) keys.erase(found);
+        Section& target = sections[section];
+        if (target.lastKey == index) {
+            int32_t previous = pieces[index].prev;
+            while (previous >= 0 && pieces[previous].kind == Kind::Text) previous = pieces[previous].prev;
+            target.lastKey = previous >= 0 && pieces[previous].kind == Kind::Key ? previous : -1;
+        }
+        Unlink(index);
+        changed = true;
+    }
+
+    std::optional<std::string_view> Read(std::string_view sectionName, std::string_view keyName) const {
+        const int32_t index = FindKey(FindSection(sectionName), keyName);
+        if (index < 0) return std::nullopt;
+        const Piece& piece = pieces[index];
+        return ValueAsRead(Text(piece).substr(piece.valueBegin, piece.valueSize));
+    }
+
+    std::string Join() const {
+        std::string content;
+        content.reserve(source.size() + pool.size());
+        for (int32_t i = head; i >= 0; i = pieces[i].next) content.append(Text(pieces[i]));
+        return content;
+    }
+
+    // The bytes the file holds as far as this object knows (a Unicode file counts as empty: it is not ours).
+    std::string_view OnDisk() const {
+        if (written) return *written;
+        return unicode ? std::string_view() : std::string_view(source);
+    }
+};
+
+TIniFile::TIniFile(PathString path) : path_(std::move(path)), doc_(std::make_unique<Document>()) {
+    if (auto bytes = Os::ReadFileBytes(path_)) doc_->Load(std::move(*bytes));
+}
+
+TIniFile::TIniFile(InMemory, std::string bytes) : doc_(std::make_unique<Document>()), inMemory_(true) {
+    doc_->Load(std::move(bytes));
+}
+
+TIniFile::~TIniFile() {
+    if (!pending_) return;
+    try {
+        UpdateFile();
+    } catch (...) {
+        // A destructor must not throw; the caller who wants to know calls UpdateFile() itself.
+    }
+}
+
+std::string TIniFile::ReadString(std::string_view section, std::string_view key, std::string_view defaultValue) const {
+    if (const auto value = doc_->Read(section, key)) return std::string(CutToReadLimit(*value));
+    while (!defaultValue.empty() && defaultValue.back() == ' ') defaultValue.remove_suffix(1);
+    return std::string(CutToReadLimit(defaultValue));
+}
+
+int32_t TIniFile::ReadInteger(std::string_view section, std::string_view key, int32_t defaultValue) const {
+    const auto value = doc_->Read(section, key);
+    if (!value) return defaultValue;
+    return ParseInt32(CutToReadLimit(*value)).value_or(defaultValue);
+}
+
+void TIniFile::WriteString(std::string_view section, std::string_view key, std::string_view value) {
+    doc_->Write(section, key, value);
+    pending_ = true;
+}
+
+void TIniFile::WriteInteger(std::string_view section, std::string_view key, int32_t value) {
+    WriteString(section, key, std::to_string(value));
+}
+
+void TIniFile::DeleteKey(std::string_view section, std::string_view key) {
+    doc_->Delete(section, key);
+    pending_ = true;
+}
+
+bool TIniFile::UpdateFile() {
+    pending_ = false;
+    Document& doc = *doc_;
+    if (!doc.changed) return true;
+    std::string content = doc.Join();
+    if (content == doc.OnDisk()) {
+        doc.changed = false;
+        return true;
+    }
+    if (doc.unicode) return false;  // never write over a file we could not read
+    if (!inMemory_ && !Os::ReplaceFileBytes(path_, content)) return false;
+    doc.written = std::move(content);
+    doc.changed = false;
+    return true;
+}
+
+std::string TIniFile::ContentForTesting() const {
+    return doc_->unicode ? doc_->source : doc_->Join();  // a Unicode file is never written over
+}
