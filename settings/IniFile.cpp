@@ -190,7 +190,7 @@ struct TIniFile::Document {
     };
     struct Section {
         int32_t header = -1;
-        int32_t lastKey = -1;  // the last key line, -1 when the section has none
+        int32_t lastKey = -1;                                        // the last key line, -1 when the section has none
         std::unordered_map<std::string, std::vector<int32_t>> keys;  // folded name -> its lines, file order
     };
 
@@ -224,15 +224,27 @@ struct TIniFile::Document {
         piece.prev = after;
         piece.next = after < 0 ? head : pieces[after].next;
         pieces.push_back(piece);
-        if (piece.prev >= 0) pieces[piece.prev].next = index; else head = index;
-        if (piece.next >= 0) pieces[piece.next].prev = index; else tail = index;
+        if (piece.prev >= 0)
+            pieces[piece.prev].next = index;
+        else
+            head = index;
+        if (piece.next >= 0)
+            pieces[piece.next].prev = index;
+        else
+            tail = index;
         return index;
     }
 
     void Unlink(int32_t index) {
         Piece& piece = pieces[index];
-        if (piece.prev >= 0) pieces[piece.prev].next = piece.next; else head = piece.next;
-        if (piece.next >= 0) pieces[piece.next].prev = piece.prev; else tail = piece.prev;
+        if (piece.prev >= 0)
+            pieces[piece.prev].next = piece.next;
+        else
+            head = piece.next;
+        if (piece.next >= 0)
+            pieces[piece.next].prev = piece.prev;
+        else
+            tail = piece.prev;
         piece.prev = piece.next = -1;
     }
 

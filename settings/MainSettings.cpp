@@ -8,7 +8,8 @@ void LoadMainSettings(const TIniFile& ini, std::string_view section, MainSetting
     settings.Left = ini.ReadInteger(section, "Left", defaults.Left);
     settings.StayOnTop = ini.ReadInteger(section, "Front", 0) != 0;
     settings.TaskBarMode = ini.ReadInteger(section, "TaskBar", defaults.TaskBarMode);
-    settings.BackColor = static_cast<uint32_t>(ini.ReadInteger(section, "Color", static_cast<int32_t>(defaults.BackColor)));
+    settings.BackColor =
+        static_cast<uint32_t>(ini.ReadInteger(section, "Color", static_cast<int32_t>(defaults.BackColor)));
 }
 
 void SaveMainSettings(TIniFile& ini, std::string_view section, const MainSettings& settings) {
