@@ -19,6 +19,9 @@ LocalTime LocalNow();
 // Whole content of a file; nullopt when it cannot be opened or read.
 std::optional<std::string> ReadFileBytes(const PathString& path);
 
+// Whether something exists at the path (a file that exists but cannot be read is not a missing file).
+bool FileExists(const PathString& path);
+
 // Replaces (or creates) a file whole: the new content goes to a temporary file in the same folder, is
 // flushed to disk, and then takes the old file's place in one step. A reader sees the old file or the new
 // one, never a mixture; on failure the old file is untouched and the temporary file is removed.

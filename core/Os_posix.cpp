@@ -65,6 +65,11 @@ std::optional<std::string> ReadFileBytes(const PathString& path) {
     return content;
 }
 
+bool FileExists(const PathString& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0;
+}
+
 bool ReplaceFileBytes(const PathString& path, std::string_view bytes) {
     const PathString temp = path + ".~" + std::to_string(::getpid()) + ".tmp";
     const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);

@@ -76,6 +76,8 @@ std::optional<std::string> ReadFileBytes(const PathString& path) {
     return content;
 }
 
+bool FileExists(const PathString& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
 bool ReplaceFileBytes(const PathString& path, std::string_view bytes) {
     // A read-only settings file refuses the write, as the profile functions do.
     if (IsReadOnlyFile(path)) {

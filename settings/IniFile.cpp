@@ -1,4 +1,4 @@
-// The settings-file engine: the rules of the Windows profile functions (notes/ini-profile-semantics.md)
+// The settings-file engine: the rules of the Windows profile functions
 // on the file's raw code page 932 bytes.
 //
 // The file is read once and split into pieces kept in a doubly linked list:
@@ -430,7 +430,13 @@ struct TIniFile::Document {
 };
 
 TIniFile::TIniFile(PathString path) : path_(std::move(path)), doc_(std::make_unique<Document>()) {
-    if (auto bytes = Os::ReadFileBytes(path_)) doc_->Load(std::move(*bytes));
+    if (auto bytes = Os::ReadFileBytes(path_)) {
+        doc_->Load(std::move(*bytes));
+    } else {
+        // A file that is there but cannot be read (locked, no permission) reads as defaults, but must not
+        // be replaced by a file holding only our keys: that would lose everything else in it.
+        unreadable_ = Os::FileExists(path_);
+    }
 }
 
 TIniFile::TIniFile(InMemory, std::string bytes) : doc_(std::make_unique<Document>()), inMemory_(true) {
@@ -481,7 +487,7 @@ bool TIniFile::UpdateFile() {
         doc.changed = false;
         return true;
     }
-    if (doc.unicode) return false;  // never write over a file we could not read
+    if (doc.unicode || unreadable_) return false;  // never write over a file we could not read
     if (!inMemory_ && !Os::ReplaceFileBytes(path_, content)) return false;
     doc.written = std::move(content);
     doc.changed = false;

@@ -53,5 +53,6 @@ private:
     PathString path_;
     std::unique_ptr<Document> doc_;
     bool inMemory_ = false;
-    bool pending_ = false;  // a write or delete was called since the last UpdateFile()
+    bool pending_ = false;     // a write or delete was called since the last UpdateFile()
+    bool unreadable_ = false;  // the file exists but could not be read: never replace it
 };

@@ -1,4 +1,4 @@
-// The settings-file engine against the rules of notes/ini-profile-semantics.md. Every case works on a real
+// The settings-file engine against the rules of the Windows profile functions. Every case works on a real
 // file in a fresh temporary folder, so the same tests exercise the POSIX and the Windows file layers.
 #include <gtest/gtest.h>
 
@@ -80,7 +80,8 @@ protected:
     }
 
     // The file's bytes after the operations ran on it (nullopt: no file). `before` nullopt: no file at first.
-    std::optional<std::string> Run(const std::optional<std::string>& before, const std::function<void(TIniFile&)>& ops) {
+    std::optional<std::string> Run(const std::optional<std::string>& before,
+                                   const std::function<void(TIniFile&)>& ops) {
         const PathString path = File(("case" + std::to_string(++cases_) + ".ini").c_str());
         if (before) Put(path, *before);
         {
@@ -128,12 +129,14 @@ TEST_F(IniFileTest, Vector2_SeveralSectionsIntoMissingFile) {
 
 TEST_F(IniFileTest, Vector3_DeleteKeyTwice) {
     const std::string before =
-        "[App1]\r\nkey1=string1\r\nkey2=string2\r\nkey3=string3\r\n[App2]\r\nkey4=string4\r\n[App3]\r\nkey5=string5\r\n";
+        "[App1]\r\nkey1=string1\r\nkey2=string2\r\nkey3=string3\r\n[App2]\r\nkey4=string4\r\n[App3]\r\nkey5="
+        "string5\r\n";
     const auto content = Run(before, [](TIniFile& ini) {
         ini.DeleteKey("App1", "key2");
         ini.DeleteKey("App1", "key2");
     });
-    EXPECT_EQ(content, "[App1]\r\nkey1=string1\r\nkey3=string3\r\n[App2]\r\nkey4=string4\r\n[App3]\r\nkey5=string5\r\n");
+    EXPECT_EQ(content,
+              "[App1]\r\nkey1=string1\r\nkey3=string3\r\n[App2]\r\nkey4=string4\r\n[App3]\r\nkey5=string5\r\n");
 }
 
 TEST_F(IniFileTest, Vector4_DataWithNulBytesBeforeTheFirstSection) {
@@ -262,6 +265,17 @@ TEST_F(IniFileTest, MissingOrUnreadableFileGivesDefaults) {
     EXPECT_EQ(folder.ReadString("S", "k", "d"), "d");
 }
 
+TEST_F(IniFileTest, AFileThatExistsButCannotBeReadIsNeverReplaced) {
+    // A folder where the file should be: it exists, and no read succeeds.
+    const PathString path = File("taken.ini");
+    fs::create_directory(fs::path(path));
+    TIniFile ini(path);
+    EXPECT_EQ(ini.ReadString("S", "k", "d"), "d");
+    ini.WriteString("S", "k", "v");
+    EXPECT_FALSE(ini.UpdateFile());
+    EXPECT_TRUE(fs::is_directory(fs::path(path)));
+}
+
 TEST_F(IniFileTest, DefaultLosesTrailingSpacesOnly) {
     EXPECT_EQ(Read(std::nullopt, "S", "k", "d  "), "d");
     EXPECT_EQ(Read(std::nullopt, "S", "k", "  d"), "  d");
@@ -285,7 +299,7 @@ TEST_F(IniFileTest, ReadsAreCutTo2047Bytes) {
 
 // Shift-JIS: the trail byte of a double-byte character is never `]`, `=` or a letter to fold.
 TEST_F(IniFileTest, ShiftJisTrailBytesAreNotSyntaxOrLetters) {
-    const std::string zo = "\x83\x5D";  // a katakana whose trail byte is 0x5D `]`
+    const std::string zo = "\x83\x5D";     // a katakana whose trail byte is 0x5D `]`
     const std::string fullB = "\x82\x61";  // full-width B, trail byte 0x61 `a`
     const std::string hyo = "\x95\x5C";    // trail byte 0x5C `\`
     const ReadCase cases[] = {
@@ -334,14 +348,14 @@ struct WriteCase {
 
 TEST_F(IniFileTest, WritingRules) {
     const WriteCase cases[] = {
-        {"new section at the end", "[A]\r\na=1\r\n",
-         [](TIniFile& ini) { ini.WriteString("B", "b", "2"); }, "[A]\r\na=1\r\n[B]\r\nb=2\r\n"},
+        {"new section at the end", "[A]\r\na=1\r\n", [](TIniFile& ini) { ini.WriteString("B", "b", "2"); },
+         "[A]\r\na=1\r\n[B]\r\nb=2\r\n"},
         {"CR LF first when the file does not end with a break", "[A]\r\na=1",
          [](TIniFile& ini) { ini.WriteString("B", "b", "2"); }, "[A]\r\na=1\r\n[B]\r\nb=2\r\n"},
-        {"a bare LF at the end is a break", "[A]\na=1\n",
-         [](TIniFile& ini) { ini.WriteString("B", "b", "2"); }, "[A]\na=1\n[B]\r\nb=2\r\n"},
-        {"a bare CR at the end is a break", "[A]\ra=1\r",
-         [](TIniFile& ini) { ini.WriteString("B", "b", "2"); }, "[A]\ra=1\r[B]\r\nb=2\r\n"},
+        {"a bare LF at the end is a break", "[A]\na=1\n", [](TIniFile& ini) { ini.WriteString("B", "b", "2"); },
+         "[A]\na=1\n[B]\r\nb=2\r\n"},
+        {"a bare CR at the end is a break", "[A]\ra=1\r", [](TIniFile& ini) { ini.WriteString("B", "b", "2"); },
+         "[A]\ra=1\r[B]\r\nb=2\r\n"},
         {"empty file", "", [](TIniFile& ini) { ini.WriteString("B", "b", "2"); }, "[B]\r\nb=2\r\n"},
         {"new key after the last key, before comments", "[A]\r\na=1\r\n;c\r\n\r\n[B]\r\n",
          [](TIniFile& ini) { ini.WriteString("A", "b", "2"); }, "[A]\r\na=1\r\nb=2\r\n;c\r\n\r\n[B]\r\n"},
@@ -349,10 +363,10 @@ TEST_F(IniFileTest, WritingRules) {
          [](TIniFile& ini) { ini.WriteString("A", "k", "v"); }, "[A]\r\nk=v\r\n;c\r\n[B]\r\n"},
         {"lines without = are no key lines", "[A]\r\na=1\r\nname3\r\n",
          [](TIniFile& ini) { ini.WriteString("A", "b", "2"); }, "[A]\r\na=1\r\nb=2\r\nname3\r\n"},
-        {"header at the end without a break", "[A]",
-         [](TIniFile& ini) { ini.WriteString("A", "k", "v"); }, "[A]\r\nk=v\r\n"},
-        {"last key without a break", "[A]\r\na=1",
-         [](TIniFile& ini) { ini.WriteString("A", "b", "2"); }, "[A]\r\na=1\r\nb=2\r\n"},
+        {"header at the end without a break", "[A]", [](TIniFile& ini) { ini.WriteString("A", "k", "v"); },
+         "[A]\r\nk=v\r\n"},
+        {"last key without a break", "[A]\r\na=1", [](TIniFile& ini) { ini.WriteString("A", "b", "2"); },
+         "[A]\r\na=1\r\nb=2\r\n"},
         {"new keys keep their order", "[A]\r\na=0\r\n;c\r\n",
          [](TIniFile& ini) {
              ini.WriteString("A", "x", "1");
@@ -362,16 +376,16 @@ TEST_F(IniFileTest, WritingRules) {
          "[A]\r\na=0\r\nx=3\r\ny=2\r\n;c\r\n"},
         {"existing key keeps its place and spelling", "[Sec]\r\n  MyKey = old \r\nz=1\r\n",
          [](TIniFile& ini) { ini.WriteString("SEC", "mykey", "new"); }, "[Sec]\r\nMyKey=new\r\nz=1\r\n"},
-        {"rewritten line ends in CR LF", "[A]\nk=1\nz=2\n",
-         [](TIniFile& ini) { ini.WriteString("A", "k", "3"); }, "[A]\nk=3\r\nz=2\n"},
-        {"rewrite of a CR line", "[A]\rk=1\rz=2",
-         [](TIniFile& ini) { ini.WriteString("A", "k", "3"); }, "[A]\rk=3\r\nz=2"},
-        {"first duplicate key replaced", "[A]\r\nk=1\r\nk=2\r\n",
-         [](TIniFile& ini) { ini.WriteString("A", "k", "3"); }, "[A]\r\nk=3\r\nk=2\r\n"},
+        {"rewritten line ends in CR LF", "[A]\nk=1\nz=2\n", [](TIniFile& ini) { ini.WriteString("A", "k", "3"); },
+         "[A]\nk=3\r\nz=2\n"},
+        {"rewrite of a CR line", "[A]\rk=1\rz=2", [](TIniFile& ini) { ini.WriteString("A", "k", "3"); },
+         "[A]\rk=3\r\nz=2"},
+        {"first duplicate key replaced", "[A]\r\nk=1\r\nk=2\r\n", [](TIniFile& ini) { ini.WriteString("A", "k", "3"); },
+         "[A]\r\nk=3\r\nk=2\r\n"},
         {"first duplicate section written", "[A]\r\na=1\r\n[B]\r\n[a]\r\nb=2\r\n",
          [](TIniFile& ini) { ini.WriteString("A", "b", "3"); }, "[A]\r\na=1\r\nb=3\r\n[B]\r\n[a]\r\nb=2\r\n"},
-        {"values verbatim", "[A]\r\n",
-         [](TIniFile& ini) { ini.WriteString("A", "k", "  \"q\" ;x\t"); }, "[A]\r\nk=  \"q\" ;x\t\r\n"},
+        {"values verbatim", "[A]\r\n", [](TIniFile& ini) { ini.WriteString("A", "k", "  \"q\" ;x\t"); },
+         "[A]\r\nk=  \"q\" ;x\t\r\n"},
         {"names lose surrounding spaces only", std::nullopt,
          [](TIniFile& ini) {
              ini.WriteString("  A  ", "  k  ", " v ");
@@ -380,17 +394,17 @@ TEST_F(IniFileTest, WritingRules) {
          "[A]\r\nk= v \r\n[B\t]\r\n\tk=w\r\n"},
         {"a key before the first section is not the section's", "k=1\r\n[A]\r\n",
          [](TIniFile& ini) { ini.WriteString("A", "k", "2"); }, "k=1\r\n[A]\r\nk=2\r\n"},
-        {"text after ] on the header line", "[S]K=V\r\n",
-         [](TIniFile& ini) { ini.WriteString("S", "K", "W"); }, "[S]K=V\r\nK=W\r\n"},
+        {"text after ] on the header line", "[S]K=V\r\n", [](TIniFile& ini) { ini.WriteString("S", "K", "W"); },
+         "[S]K=V\r\nK=W\r\n"},
         {"UTF-8 mark: the section on line 1 is not found", "\xEF\xBB\xBF[S]\r\nk=v\r\n",
          [](TIniFile& ini) { ini.WriteString("S", "k", "w"); }, "\xEF\xBB\xBF[S]\r\nk=v\r\n[S]\r\nk=w\r\n"},
         {"empty section name", std::nullopt, [](TIniFile& ini) { ini.WriteString("", "", ""); }, "[]\r\n=\r\n"},
-        {"delete removes the line", "[A]\r\na=1\r\nb=2\r\n",
-         [](TIniFile& ini) { ini.DeleteKey("A", "A"); }, "[A]\r\nb=2\r\n"},
-        {"delete the last line without a break", "[A]\r\na=1\r\nb=2",
-         [](TIniFile& ini) { ini.DeleteKey("A", "b"); }, "[A]\r\na=1\r\n"},
-        {"an emptied section stays", "[A]\r\na=1\r\n[B]\r\n",
-         [](TIniFile& ini) { ini.DeleteKey("A", "a"); }, "[A]\r\n[B]\r\n"},
+        {"delete removes the line", "[A]\r\na=1\r\nb=2\r\n", [](TIniFile& ini) { ini.DeleteKey("A", "A"); },
+         "[A]\r\nb=2\r\n"},
+        {"delete the last line without a break", "[A]\r\na=1\r\nb=2", [](TIniFile& ini) { ini.DeleteKey("A", "b"); },
+         "[A]\r\na=1\r\n"},
+        {"an emptied section stays", "[A]\r\na=1\r\n[B]\r\n", [](TIniFile& ini) { ini.DeleteKey("A", "a"); },
+         "[A]\r\n[B]\r\n"},
         {"delete of missing keys and sections", "[A]\r\na=1\r\n",
          [](TIniFile& ini) {
              ini.DeleteKey("A", "b");
@@ -433,10 +447,9 @@ TEST_F(IniFileTest, WritingRules) {
         {"NUL bytes in untouched lines", "[A]\r\nx=\0\0y\r\n\0\0\r\n[B]\r\nk=1\r\n\0"s,
          [](TIniFile& ini) { ini.WriteString("B", "k", "2"); }, "[A]\r\nx=\0\0y\r\n\0\0\r\n[B]\r\nk=2\r\n\0"s},
         {"NUL bytes after a new key", "[A]\r\nx=\0\0y\r\n\0\0\r\n[B]\r\nk=1\r\n\0"s,
-         [](TIniFile& ini) { ini.WriteString("A", "z", "2"); },
-         "[A]\r\nx=\0\0y\r\nz=2\r\n\0\0\r\n[B]\r\nk=1\r\n\0"s},
-        {"Shift-JIS values verbatim", "[A]\r\n",
-         [](TIniFile& ini) { ini.WriteString("A", "k", "\x95\x5C\x83\x5D"); }, "[A]\r\nk=\x95\x5C\x83\x5D\r\n"},
+         [](TIniFile& ini) { ini.WriteString("A", "z", "2"); }, "[A]\r\nx=\0\0y\r\nz=2\r\n\0\0\r\n[B]\r\nk=1\r\n\0"s},
+        {"Shift-JIS values verbatim", "[A]\r\n", [](TIniFile& ini) { ini.WriteString("A", "k", "\x95\x5C\x83\x5D"); },
+         "[A]\r\nk=\x95\x5C\x83\x5D\r\n"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -569,7 +582,7 @@ TEST_F(IniFileTest, UnchangedFileIsNotRewritten) {
     EXPECT_EQ(after.st_mtim.tv_nsec, before.st_mtim.tv_nsec);
 #endif
     {
-        TIniFile ini(path);  // a real change is written
+        TIniFile ini(path);              // a real change is written
         ini.WriteString("A", "b", "2");  // "b = 2" LF becomes "b=2" CR LF
     }
     EXPECT_EQ(g_replaceCalls, 1);
@@ -726,7 +739,8 @@ TEST_F(IniFileTest, LargeFileStaysByteIdenticalOutsideTheTouchedLines) {
                       "1,old title " + std::to_string(i) + ",0,0.5,0");
         }
         for (int i = 0; i < 150; ++i) {
-            ini.WriteString("TimerData", "Timer" + std::to_string(i), "1,new title " + std::to_string(i) + ",2,0.25,127");
+            ini.WriteString("TimerData", "Timer" + std::to_string(i),
+                            "1,new title " + std::to_string(i) + ",2,0.25,127");
         }
         EXPECT_EQ(ini.ReadString("Foreign", "DuplicateSection", "none"), "none");
         ASSERT_TRUE(ini.UpdateFile());
@@ -736,8 +750,9 @@ TEST_F(IniFileTest, LargeFileStaysByteIdenticalOutsideTheTouchedLines) {
     const std::string expected = head + timersAfter + tail;
     ASSERT_TRUE(after);
     EXPECT_EQ(after->size(), expected.size());
-    EXPECT_TRUE(*after == expected) << "first difference at byte "
-                                    << std::mismatch(after->begin(), after->end(), expected.begin(), expected.end()).first - after->begin();
+    EXPECT_TRUE(*after == expected)
+        << "first difference at byte "
+        << std::mismatch(after->begin(), after->end(), expected.begin(), expected.end()).first - after->begin();
     // Generous (<chrono> does not compile under -fexec-charset=CP932, so this is processor time): the limit
     // is for a quadratic engine, not for a slow machine.
     EXPECT_LT(seconds, 20.0);
