@@ -31,13 +31,6 @@ bool HasClass(HWND window, const wchar_t* className) {
     return className == nullptr || SameTextIgnoringCase(ClassName(window), className);
 }
 
-// The caption the system keeps for a window: read without a message, so a hung owner cannot stall a search.
-std::wstring StoredCaption(HWND window) {
-    wchar_t buffer[512];
-    const int n = GetWindowTextW(window, buffer, static_cast<int>(std::size(buffer)));
-    return std::wstring(buffer, n > 0 ? n : 0);
-}
-
 // Dispatches this thread's messages for up to `ms`. Returns false once WM_QUIT has been taken, which the
 // caller must put back when it is done waiting.
 bool PumpFor(DWORD ms, int* quitCode) {
@@ -315,7 +308,7 @@ HWND FindDialog(DWORD pid, const wchar_t* caption, DWORD timeoutMs) {
         [&] {
             HWND other = nullptr;
             for (HWND window : TopWindows(pid)) {
-                if (!IsWindowVisible(window) || StoredCaption(window) != caption) continue;
+                if (!IsWindowVisible(window) || StoredText(window) != caption) continue;
                 if (ClassName(window) == L"#32770") {
                     found = window;
                     return true;
@@ -394,6 +387,12 @@ LONG Style(HWND window) { return GetWindowLongW(window, GWL_STYLE); }
 LONG ExStyle(HWND window) { return GetWindowLongW(window, GWL_EXSTYLE); }
 HWND Owner(HWND window) { return GetWindow(window, GW_OWNER); }
 bool Visible(HWND window) { return IsWindowVisible(window) != 0; }
+
+std::wstring StoredText(HWND window) {
+    wchar_t buffer[1024];
+    const int n = InternalGetWindowText(window, buffer, static_cast<int>(std::size(buffer)));
+    return std::wstring(buffer, n > 0 ? n : 0);
+}
 
 std::wstring ClassName(HWND window) {
     wchar_t buffer[256];

@@ -106,6 +106,9 @@ LONG ExStyle(HWND window);
 HWND Owner(HWND window);
 std::wstring ClassName(HWND window);
 bool Visible(HWND window);
+// The text the system keeps for a window, read without a message: never stalls on a hung window, but
+// misses what a window answers to WM_GETTEXT on its own.
+std::wstring StoredText(HWND window);
 DWORD ProcessOf(HWND window);
 
 // The colour at a screen point, CLR_INVALID outside the screen. Reads what is really shown, so a

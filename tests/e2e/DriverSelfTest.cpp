@@ -208,6 +208,9 @@ TEST_F(DriverWindow, AHungWindowAnswersNothingWithinTheTimeOutNeverAnEmptyText) 
     EXPECT_EQ(Driver::Text(probe_.Window(), 200), std::nullopt);
     EXPECT_EQ(Driver::Send(probe_.Window(), AnswerMessage, 0, 0, 200), std::nullopt);
     EXPECT_LT(GetTickCount64() - start, 3000u);
+    // Searches read the stored caption, so a hung window is still found at once.
+    EXPECT_EQ(Driver::StoredText(probe_.Window()), ProbeCaption);
+    EXPECT_EQ(Driver::FindDialog(GetCurrentProcessId(), ProbeCaption, 0), probe_.Window());
     probe_.Release();
     EXPECT_EQ(Driver::Send(probe_.Window(), AnswerMessage, 0, 0), 42);
 }

@@ -122,11 +122,9 @@ std::wstring RectText(const RECT& r) {
 }
 
 std::wstring WindowLine(HWND window) {
-    wchar_t caption[1024];
-    const int n = GetWindowTextW(window, caption, static_cast<int>(std::size(caption)));
     return HwndText(window) + L"\t" + std::to_wstring(Driver::ProcessOf(window)) + L"\t" + Driver::ClassName(window) +
            L"\t" + (Driver::Visible(window) ? L"visible" : L"hidden") + L"\t" + RectText(Driver::WindowRect(window)) +
-           L"\t" + Escaped(std::wstring(caption, n > 0 ? n : 0));
+           L"\t" + Escaped(Driver::StoredText(window));
 }
 
 // ---------------------------------------------------------------------------------------------------------
