@@ -42,7 +42,13 @@ TMainForm::TMainForm()
     FormCreate();
 }
 
-TMainForm::~TMainForm() { FormDestroy(); }
+TMainForm::~TMainForm() {
+    FormDestroy();
+    TApplication& app = TApplication::Instance();
+    app.OnMinimize = nullptr;
+    app.OnRestore = nullptr;
+    app.OnMessage = nullptr;
+}
 
 void TMainForm::CreateComponents() {
     CreateForm(MainFormDesign, TApplication::Instance().Handle(), false);
