@@ -1,0 +1,240 @@
+// The clock window in this process, with the clock set by the test.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "app/MainForm.h"
+#include "core/Clock.h"
+#include "core/EventLog.h"
+#include "core/Os.h"
+#include "core/PowerTexts.h"
+#include "settings/MainSettings.h"
+#include "ui/Application.h"
+#include "ui/Wide.h"
+
+namespace {
+LocalTime g_now{2024, 1, 5, 9, 5, 7, 0};
+LocalTime TestNow() { return g_now; }
+
+class MainFormTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        SetNowForTesting(TestNow);
+        g_now = {2024, 1, 5, 9, 5, 7, 0};
+        DeleteFileW(SettingsPath(Os::ExePath()).c_str());
+        DeleteFileW(LogPath(Os::ExePath()).c_str());
+        TApplication::Instance().SetTitle("Horvane2010");
+        form_ = std::make_unique<TMainForm>();
+        TApplication::Instance().SetMainForm(form_.get());
+    }
+    void TearDown() override {
+        form_.reset();
+        SetNowForTesting(nullptr);
+        DeleteFileW(SettingsPath(Os::ExePath()).c_str());
+        DeleteFileW(LogPath(Os::ExePath()).c_str());
+    }
+    // Shows the clock the way the program's start does: first show, then activation.
+    void ShowClock() {
+        form_->Show();
+        if (!form_->Activated) SendMessageW(form_->Handle(), WM_ACTIVATE, WA_ACTIVE, 0);
+        ASSERT_TRUE(form_->Activated);
+    }
+    static std::string Title() { return TApplication::Instance().Title(); }
+    std::string Label() const { return form_->LabelTime.Caption(); }
+    static std::string Log() { return Os::ReadFileBytes(LogPath(Os::ExePath())).value_or(""); }
+    void Tick(int h, int m, int s) {
+        g_now = {2024, 1, 5, h, m, s, 3};
+        form_->Timer1Timer();
+    }
+
+    std::unique_ptr<TMainForm> form_;
+};
+}  // namespace
+
+TEST_F(MainFormTest, CreationLoadsDefaultsLogsTheStartAndLeavesTheTimerOff) {
+    EXPECT_FALSE(form_->Activated);
+    EXPECT_FALSE(form_->Timer1.Enabled());
+    EXPECT_EQ(form_->Timer1.Interval(), 1000u);
+    EXPECT_EQ(form_->SectionName, "Horvane2010");
+    EXPECT_EQ(form_->Left(), 600);
+    EXPECT_EQ(form_->Top(), 0);
+    EXPECT_FALSE(form_->StayOnTop);
+    EXPECT_EQ(form_->TaskBarMode, 0);
+    EXPECT_EQ(form_->BackColor, 65408u);
+    EXPECT_EQ(Title(), "Horvane2010");
+    EXPECT_EQ(Log(), FormatLogLine(g_now, "Program Start"));
+}
+
+TEST_F(MainFormTest, TheFirstShowAndActivationMakeTheCompactClockAndStartIt) {
+    ShowClock();
+    RECT client;
+    GetClientRect(form_->Handle(), &client);
+    EXPECT_EQ(client.right, 48);
+    EXPECT_EQ(client.bottom, 16);
+    EXPECT_EQ(GetWindowLongW(form_->Handle(), GWL_STYLE) & (WS_CAPTION | WS_THICKFRAME), 0);
+    RECT label;
+    GetWindowRect(form_->LabelTime.Handle(), &label);
+    MapWindowPoints(nullptr, form_->Handle(), reinterpret_cast<POINT*>(&label), 2);
+    EXPECT_EQ(label.left, 2);
+    EXPECT_EQ(label.top, 1);
+    EXPECT_EQ(form_->Caption(), "");
+    EXPECT_EQ(Title(), "09:05:07");
+    EXPECT_EQ(Label(), "09:05:07");
+    EXPECT_TRUE(form_->Timer1.Enabled());
+    // Later activations repeat nothing of the first.
+    g_now.Second = 30;
+    form_->Timer1.SetEnabled(false);
+    SendMessageW(form_->Handle(), WM_ACTIVATE, WA_INACTIVE, 0);
+    TApplication::Instance().SetActiveForm(nullptr);
+    SendMessageW(form_->Handle(), WM_ACTIVATE, WA_ACTIVE, 0);
+    EXPECT_EQ(Title(), "09:05:07");
+    EXPECT_FALSE(form_->Timer1.Enabled());
+}
+
+TEST_F(MainFormTest, TitleModesOnEveryTick) {
+    ShowClock();
+    struct Step {
+        int mode, h, m, s;
+        const char* title;
+    } steps[] = {
+        {0, 9, 5, 8, "09:05:08"}, {1, 9, 5, 9, "09:05"},                         // a new mode shows at the next tick
+        {1, 9, 6, 0, "09:06"},    {1, 9, 6, 1, "09:06"}, {1, 9, 7, 2, "09:07"},  // a missed second 0
+        {2, 9, 7, 3, "09"},       {2, 9, 59, 59, "09"},  {2, 10, 0, 0, "10"},
+        {3, 10, 0, 1, "10"},      {-1, 10, 0, 2, "10"},  // other modes leave the title alone
+        {0, 0, 0, 0, "00:00:00"}, {1, 0, 0, 0, "00:00"}, {2, 0, 0, 0, "00"},
+    };
+    for (const auto& step : steps) {
+        form_->TaskBarMode = step.mode;
+        Tick(step.h, step.m, step.s);
+        char label[16];
+        snprintf(label, sizeof label, "%02d:%02d:%02d", step.h, step.m, step.s);
+        EXPECT_EQ(Title(), step.title) << step.mode << " " << label;
+        EXPECT_EQ(Label(), label) << "the label runs in every mode";
+    }
+}
+
+TEST_F(MainFormTest, TickBusyDropsATickAndMinimisedLeavesTheLabel) {
+    ShowClock();
+    form_->TickBusy = true;
+    Tick(9, 5, 20);
+    EXPECT_EQ(Title(), "09:05:07");
+    EXPECT_EQ(Label(), "09:05:07");
+    form_->TickBusy = false;
+    form_->Minimized = true;
+    Tick(9, 5, 21);
+    EXPECT_EQ(Title(), "09:05:21");
+    EXPECT_EQ(Label(), "09:05:07");
+    // RefreshClock writes both, minimised or not, whatever the second.
+    form_->TaskBarMode = 1;
+    g_now.Second = 33;
+    form_->RefreshClock();
+    EXPECT_EQ(Title(), "09:05");
+    EXPECT_EQ(Label(), "09:05:33");
+}
+
+TEST_F(MainFormTest, PowerAndSessionMessagesLogExactLinesAndRestartTheTimer) {
+    struct Case {
+        WPARAM code;
+        const char* text;
+    } cases[] = {
+        {0x4, "PBT_APMSUSPEND::システムが待機状態になろうとしている"},
+        {0x9, "PBT_APMBATTERLOW::バッテリ電力が低下した"},
+        {0x8013, "default::不明なメッセージ"},
+    };
+    std::string expected = FormatLogLine(g_now, "Program Start");
+    for (const auto& c : cases) {
+        EXPECT_FALSE(form_->Timer1.Enabled());
+        EXPECT_EQ(SendMessageW(form_->Handle(), WM_POWERBROADCAST, c.code, 0), 0);
+        expected += FormatLogLine(g_now, c.text);
+        EXPECT_EQ(Log(), expected);
+        // The handler leaves the timer on, even when it was off before (here: before the first activation).
+        EXPECT_TRUE(form_->Timer1.Enabled());
+        form_->Timer1.SetEnabled(false);
+    }
+    EXPECT_EQ(SendMessageW(form_->Handle(), WM_ENDSESSION, 0, 0), 1);
+    EXPECT_EQ(Log(), expected) << "a session end that was called off writes nothing";
+    EXPECT_TRUE(form_->Timer1.Enabled());
+}
+
+TEST_F(MainFormTest, TheMenuShowsFiveEntriesAndCtrlTStopsWithTheFirstOpening) {
+    EXPECT_TRUE(form_->PopupTimer.Enabled) << "Ctrl+T works until the menu was first opened";
+    MenuHandle menu = form_->PopupMenu1.BuildShownMenu();
+    std::vector<std::wstring> shown;
+    for (int i = 0; i < GetMenuItemCount(menu.get()); ++i) {
+        MENUITEMINFOW info{};
+        info.cbSize = sizeof info;
+        wchar_t text[64] = L"";
+        info.fMask = MIIM_FTYPE | MIIM_STRING;
+        info.dwTypeData = text;
+        info.cch = 64;
+        GetMenuItemInfoW(menu.get(), static_cast<UINT>(i), TRUE, &info);
+        shown.push_back((info.fType & MFT_SEPARATOR) ? L"-" : text);
+    }
+    EXPECT_EQ(shown, (std::vector<std::wstring>{Widen("ログ表示(&L)"), L"-", Widen("最小化(&M)"), Widen("設定(&S)"),
+                                                Widen("終了(&X)")}));
+    for (TMenuItem* item : {&form_->PopupTimer, &form_->AddLogSleep, &form_->PopupHibernation}) {
+        EXPECT_FALSE(item->Visible);
+        EXPECT_FALSE(item->Enabled);
+    }
+    EXPECT_EQ(form_->PopupTimer.ShortCut, 16468);
+}
+
+namespace {
+// The z-order requests the clock window receives, as Windows delivers them.
+std::vector<WINDOWPOS> g_positions;
+HWND g_watched = nullptr;
+LRESULT CALLBACK WatchPositions(int code, WPARAM wParam, LPARAM lParam) {
+    const auto* message = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    if (code == HC_ACTION && message->hwnd == g_watched && message->message == WM_WINDOWPOSCHANGING) {
+        const auto* pos = reinterpret_cast<const WINDOWPOS*>(message->lParam);
+        if (!(pos->flags & SWP_NOZORDER)) g_positions.push_back(*pos);
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+}  // namespace
+
+TEST_F(MainFormTest, StayOnTopSwitchesTheWindowWithoutMovingOrActivatingIt) {
+    ShowClock();
+    const int left = form_->Left();
+    g_watched = form_->Handle();
+    g_positions.clear();
+    HHOOK hook = SetWindowsHookExW(WH_CALLWNDPROC, WatchPositions, nullptr, GetCurrentThreadId());
+    form_->SetStayOnTop(true);
+    EXPECT_NE(GetWindowLongW(form_->Handle(), GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
+    form_->SetStayOnTop(true);  // already on top: nothing to do
+    form_->SetStayOnTop(false);
+    UnhookWindowsHookEx(hook);
+    // Under Wine an owned window keeps WS_EX_TOPMOST after HWND_NOTOPMOST, so the requests themselves are
+    // what this checks: one on, one off, each keeping place and size and not activating.
+    ASSERT_EQ(g_positions.size(), 2u);
+    EXPECT_EQ(g_positions[0].hwndInsertAfter, HWND_TOPMOST);
+    EXPECT_EQ(g_positions[1].hwndInsertAfter, HWND_NOTOPMOST);
+    for (const WINDOWPOS& pos : g_positions) {
+        const UINT flags = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER;
+        EXPECT_EQ(pos.flags & flags, flags);
+    }
+    EXPECT_EQ(form_->Left(), left);
+}
+
+TEST_F(MainFormTest, DraggingFollowsThePointFirstGrabbed) {
+    ShowClock();
+    const int left = form_->Left();
+    const int top = form_->Top();
+    form_->FormMouseDown(1, 8);
+    form_->FormMouseMove(31, 18);  // client point as the window stands: moved by 30, 10
+    EXPECT_EQ(form_->Left(), left + 30);
+    EXPECT_EQ(form_->Top(), top + 10);
+    form_->FormMouseUp();
+    form_->FormMouseMove(50, 50);
+    EXPECT_EQ(form_->Left(), left + 30) << "no drag after the button is released";
+}
+
+TEST_F(MainFormTest, DestructionSavesTheSettingsAndLogsTheEndLast) {
+    form_->TaskBarMode = 2;
+    form_->StayOnTop = true;
+    form_->BackColor = 0xFF;
+    form_.reset();
+    EXPECT_EQ(Os::ReadFileBytes(SettingsPath(Os::ExePath())).value_or(""),
+              "[Horvane2010]\r\nTop=0\r\nLeft=600\r\nFront=1\r\nTaskBar=2\r\nColor=255\r\n");
+    EXPECT_EQ(Log(), FormatLogLine(g_now, "Program Start") + FormatLogLine(g_now, "Program End"));
+}
