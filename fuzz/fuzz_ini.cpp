@@ -41,8 +41,8 @@ namespace {
     std::fprintf(stderr, "fuzz_ini: invariant broken: %s\n", what);
     std::abort();
 }
-#define CHECK(condition)               \
-    do {                               \
+#define CHECK(condition)                    \
+    do {                                    \
         if (!(condition)) Fail(#condition); \
     } while (0)
 
@@ -93,7 +93,8 @@ bool CleanKey(std::string_view name) {
 bool PlainValue(std::string_view value) {
     if (HasLineBreak(value) || value.size() > 2047) return false;
     if (!value.empty() && (IsBlank(value.front()) || IsBlank(value.back()))) return false;
-    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front()) return false;
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
+        return false;
     return true;
 }
 
@@ -116,7 +117,9 @@ void Harvest(std::string_view file, std::vector<std::string>& sections, std::vec
         const size_t open = text.find('[');
         if (open != std::string_view::npos) {
             const size_t close = text.find(']', open);
-            AddUnique(sections, text.substr(open + 1, close == std::string_view::npos ? std::string_view::npos : close - open - 1), 24);
+            AddUnique(
+                sections,
+                text.substr(open + 1, close == std::string_view::npos ? std::string_view::npos : close - open - 1), 24);
         }
         const size_t equals = text.find('=');
         if (equals != std::string_view::npos) {
@@ -154,13 +157,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         op.value = provider.ConsumeIntegral<uint8_t>();
     }
     const std::string file = provider.ConsumeRemainingBytesAsString();
-    const bool unicode = file.size() >= 2 && static_cast<unsigned char>(file[0]) == 0xFF &&
-                         static_cast<unsigned char>(file[1]) == 0xFE;
+    const bool unicode =
+        file.size() >= 2 && static_cast<unsigned char>(file[0]) == 0xFF && static_cast<unsigned char>(file[1]) == 0xFE;
 
     std::vector<std::string> sections = {"", "Horvane2010", "timerdata", " S ", "S\t", "\x83\x5D", "\x82\x61", "\x81"};
     std::vector<std::string> keys = {"", "Top", "COLOR", " k ", "\x82\x41", "a=b", ";c", "\x83\x5D"};
-    std::vector<std::string> values = {"", "1", "-2147483648", "0xFFFFFFFF", "\"q\"", " spaced ", "\x83\x5D\x95\x5C",
-                                       std::string(3000, 'x'), "a\r\nb", std::string("nul\0byte", 8)};
+    std::vector<std::string> values = {"",
+                                       "1",
+                                       "-2147483648",
+                                       "0xFFFFFFFF",
+                                       "\"q\"",
+                                       " spaced ",
+                                       "\x83\x5D\x95\x5C",
+                                       std::string(3000, 'x'),
+                                       "a\r\nb",
+                                       std::string("nul\0byte", 8)};
     Harvest(file, sections, keys, values);
 
     const auto ini = TIniFileTestAccess::FromBytes(file);
@@ -203,7 +214,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         // Every section an operation used with every key one used; then all other names pairwise.
         Names names;
         for (const auto& a : ops) {
-            for (const auto& b : ops) names.emplace_back(sections[a.section % sections.size()], keys[b.key % keys.size()]);
+            for (const auto& b : ops)
+                names.emplace_back(sections[a.section % sections.size()], keys[b.key % keys.size()]);
         }
         for (size_t i = 0; i < sections.size() || i < keys.size(); ++i) {
             names.emplace_back(sections[i % sections.size()], keys[i % keys.size()]);

@@ -156,7 +156,8 @@ TEST_F(MainSettingsTest, OtherSectionsStayUntouched) {
     settings.Top = 6;
     settings.Left = 7;
     EXPECT_TRUE(Save(settings));
-    EXPECT_EQ(Get(), timers + "[horvane2010]\r\nTOP=6\r\nLeft=7\r\nFront=0\r\nTaskBar=0\r\nColor=65408\r\n;kept\r\n" + dialog);
+    EXPECT_EQ(Get(),
+              timers + "[horvane2010]\r\nTOP=6\r\nLeft=7\r\nFront=0\r\nTaskBar=0\r\nColor=65408\r\n;kept\r\n" + dialog);
 }
 
 TEST_F(MainSettingsTest, SavingUnchangedSettingsDoesNotRewriteTheFile) {
