@@ -238,3 +238,23 @@ TEST_F(MainFormTest, DestructionSavesTheSettingsAndLogsTheEndLast) {
               "[Horvane2010]\r\nTop=0\r\nLeft=600\r\nFront=1\r\nTaskBar=2\r\nColor=255\r\n");
     EXPECT_EQ(Log(), FormatLogLine(g_now, "Program Start") + FormatLogLine(g_now, "Program End"));
 }
+
+TEST_F(MainFormTest, MovingToA150PercentMonitorScalesTheClockAndItsFont) {
+    ShowClock();
+    RECT label96;
+    GetClientRect(form_->LabelTime.Handle(), &label96);
+    RECT suggested{600, 0, 672, 24};
+    SendMessageW(form_->Handle(), WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+    RECT r;
+    GetWindowRect(form_->Handle(), &r);
+    EXPECT_EQ(r.right - r.left, 72);
+    EXPECT_EQ(r.bottom - r.top, 24);
+    RECT label;
+    GetWindowRect(form_->LabelTime.Handle(), &label);
+    EXPECT_EQ(label.left - r.left, 3);
+    EXPECT_EQ(label.top - r.top, 2);
+    EXPECT_GT(label.right - label.left, label96.right) << "the label follows its larger font";
+    LOGFONTW font{};
+    GetObjectW(form_->Font(), sizeof font, &font);
+    EXPECT_EQ(font.lfHeight, MulDiv(-11, 144, 96));
+}
