@@ -36,8 +36,7 @@ void TLabel::Place(int dpi, HFONT font) {
 void TLabel::FitToText() {
     if (!autoSize_ || !Handle()) return;
     WindowDc dc(Handle());
-    HFONT font = reinterpret_cast<HFONT>(SendMessageW(Handle(), WM_GETFONT, 0, 0));
-    SelectScope select(dc, font ? static_cast<HGDIOBJ>(font) : GetStockObject(DEFAULT_GUI_FONT));
+    SelectScope select(dc, font_ ? static_cast<HGDIOBJ>(font_) : GetStockObject(DEFAULT_GUI_FONT));
     wchar_t text[256];
     const int length = GetWindowTextW(Handle(), text, 256);
     SIZE size{};
@@ -50,13 +49,12 @@ void TLabel::FitToText() {
 LRESULT TLabel::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_SETFONT: {
-            const LRESULT result = DefaultProc(message, wParam, lParam);
-            SetPropW(Handle(), L"Horvane2010.Font", reinterpret_cast<HANDLE>(wParam));
+            font_ = reinterpret_cast<HFONT>(wParam);
             FitToText();
-            return result;
+            return 0;
         }
         case WM_GETFONT:
-            return reinterpret_cast<LRESULT>(GetPropW(Handle(), L"Horvane2010.Font"));
+            return reinterpret_cast<LRESULT>(font_);
         case WM_ERASEBKGND: {
             RECT r;
             GetClientRect(Handle(), &r);
@@ -67,8 +65,7 @@ LRESULT TLabel::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_PAINT: {
             PAINTSTRUCT ps;
             HDC dc = BeginPaint(Handle(), &ps);
-            HFONT font = reinterpret_cast<HFONT>(GetPropW(Handle(), L"Horvane2010.Font"));
-            SelectScope select(dc, font ? static_cast<HGDIOBJ>(font) : GetStockObject(DEFAULT_GUI_FONT));
+            SelectScope select(dc, font_ ? static_cast<HGDIOBJ>(font_) : GetStockObject(DEFAULT_GUI_FONT));
             SetBkMode(dc, TRANSPARENT);
             SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
             wchar_t text[256];

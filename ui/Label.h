@@ -19,5 +19,6 @@ protected:
 private:
     void FitToText();
     TForm* form_ = nullptr;
+    HFONT font_ = nullptr;  // the form's font; the form owns it
     bool autoSize_ = true;
 };
