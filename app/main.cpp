@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include <commctrl.h>
+#include <objbase.h>
 
 #include "app/MainForm.h"
 #include "ui/Application.h"
@@ -15,6 +16,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     }
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES | ICC_DATE_CLASSES};
     InitCommonControlsEx(&icc);
+    // The shell's verbs (opening the log, running a script) may use COM objects of their own.
+    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
 
     TApplication& app = TApplication::Instance();
     app.Initialize();
@@ -24,5 +27,6 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         app.SetMainForm(&mainForm);
         app.Run();
     }
+    if (SUCCEEDED(com)) CoUninitialize();
     return 0;
 }
