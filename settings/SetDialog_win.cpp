@@ -1,0 +1,91 @@
+#include "settings/SetDialog_win.h"
+
+#include <shellapi.h>
+
+#include "app/MainForm.h"
+#include "core/Clock.h"
+#include "core/ClockText.h"
+#include "core/Os.h"
+#include "forms/SetDialogLayout.h"
+#include "ui/ColorDialog.h"
+
+namespace {
+constexpr int GlyphSize = 16;
+
+HICON ShellSmallIcon(const PathString& path) {
+    // With SHGFI_USEFILEATTRIBUTES the shell does not open the file: it gives the icon it shows for a file
+    // of that name and type.
+    SHFILEINFOW sfi{};
+    if (!SHGetFileInfoW(path.c_str(), FILE_ATTRIBUTE_ARCHIVE, &sfi, sizeof sfi,
+                        SHGFI_ICON | SHGFI_USEFILEATTRIBUTES | SHGFI_SMALLICON)) {
+        return nullptr;
+    }
+    return sfi.hIcon;
+}
+
+TSetDialog::FileIconSource g_fileIconSource = ShellSmallIcon;
+}  // namespace
+
+void TSetDialog::SetFileIconSourceForTesting(FileIconSource source) {
+    g_fileIconSource = source ? source : ShellSmallIcon;
+}
+
+TSetDialog::TSetDialog(TMainForm& owner) {
+    CreateComponents(owner.Handle());
+    TaskBarMode = owner.TaskBarMode;
+    CheckBoxFront.SetChecked(owner.StayOnTop);
+    SetGlyphFromShell();
+    ShowModeSample();
+    EditColor.SetText("");
+    EditColor.SetReadOnly(true);
+    EditColor.SetColor(owner.BackColor);
+}
+
+void TSetDialog::CreateComponents(HWND owner) {
+    CreateForm(SetDialogDesign, owner, true);
+    CheckBoxFront.Create(*this, Handle(), CheckBoxFrontBounds, CheckBoxFrontCaption, CheckBoxFrontId);
+    BitBtn1.Create(*this, Handle(), BitBtn1Bounds, "", BitBtn1Id);
+    ButtonOK.Create(*this, Handle(), ButtonOKBounds, ButtonOKCaption, ButtonOKId, mrOk);
+    ButtonCancel.Create(*this, Handle(), ButtonCancelBounds, ButtonCancelCaption, ButtonCancelId, mrCancel);
+    EditColor.Create(*this, Handle(), EditColorBounds, "", EditColorId);
+    Label1.Create(*this, Handle(), Label1Bounds, Label1Caption);
+    Label2.Create(*this, Handle(), Label2Bounds, Label2Caption);
+    Bevel2.Create(*this, Handle(), Bevel2Bounds);
+    BitBtn1.OnClick = [this] { BitBtn1Click(); };
+    ButtonOK.OnClick = [this] { ButtonOKClick(); };
+    EditColor.OnDblClick = [this] { EditColorDblClick(); };
+}
+
+void TSetDialog::SetGlyphFromShell() {
+    IconHandle icon(g_fileIconSource(Os::ExePath()));
+    if (!icon) return;
+    WindowDc screen(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    BitmapHandle bitmap(CreateCompatibleBitmap(screen, GlyphSize, GlyphSize));
+    {
+        SelectScope select(dc, bitmap.get());
+        // The ground takes the button's face colour, which the button treats as transparent (bottom-left pixel).
+        RECT r{0, 0, GlyphSize, GlyphSize};
+        FillRect(dc, &r, GetSysColorBrush(COLOR_BTNFACE));
+        DrawIconEx(dc, 0, 0, icon.get(), 0, 0, 0, nullptr, DI_NORMAL);
+    }
+    DeleteDC(dc);
+    BitBtn1.SetGlyph(bitmap.get());
+}
+
+void TSetDialog::ShowModeSample() {
+    // Taken once: the sample does not follow the clock while the dialog is open.
+    BitBtn1.SetText(TitleText(TaskBarMode, Now()).value_or(""));
+}
+
+void TSetDialog::BitBtn1Click() {
+    // Add one, and a result above 2 becomes 0 (written so that no stored value can overflow).
+    TaskBarMode = TaskBarMode >= 2 ? 0 : TaskBarMode + 1;
+    ShowModeSample();
+}
+
+void TSetDialog::EditColorDblClick() {
+    // The chooser opens on its own initial colour, not the box's.
+    TColorDialog dialog;
+    if (dialog.Execute(Handle())) EditColor.SetColor(dialog.Color);
+}

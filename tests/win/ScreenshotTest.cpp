@@ -1,0 +1,93 @@
+// Pictures of the three dialogs for the documentation, taken only when HORVANE_SCREENSHOT_DIR names a
+// folder (a Windows path): each dialog is shown with sample content and its part of the screen saved as a
+// 24-bit BMP file.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "app/MainForm.h"
+#include "core/EventLog.h"
+#include "core/Os.h"
+#include "settings/SetDialog_win.h"
+#include "tests/win/WinTestSupport.h"
+#include "timers/SetTimeDlg_win.h"
+#include "timers/TimerDlg_win.h"
+
+namespace {
+const char* ScreenshotFolder() { return std::getenv("HORVANE_SCREENSHOT_DIR"); }
+
+void ShowFor(TForm& form, DWORD milliseconds) {
+    form.Show();
+    const DWORD end = GetTickCount() + milliseconds;
+    while (static_cast<LONG>(GetTickCount() - end) < 0) {
+        PumpMessages();
+        Sleep(20);
+    }
+}
+
+bool SaveWindowPicture(HWND hwnd, const std::string& name) {
+    RECT r;
+    GetWindowRect(hwnd, &r);
+    const int w = r.right - r.left, h = r.bottom - r.top;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = w;
+    info.bmiHeader.biHeight = h;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+    GdiFlush();
+    const DWORD stride = ((static_cast<DWORD>(w) * 3 + 3) & ~3u), size = stride * static_cast<DWORD>(h);
+    BITMAPFILEHEADER file{0x4D42, static_cast<DWORD>(sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER) + size), 0, 0,
+                          sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER)};
+    const std::string path = std::string(ScreenshotFolder()) + "\\" + name + ".bmp";
+    HANDLE out = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD written = 0;
+    const bool ok = out != INVALID_HANDLE_VALUE && WriteFile(out, &file, sizeof file, &written, nullptr) &&
+                    WriteFile(out, &info.bmiHeader, sizeof info.bmiHeader, &written, nullptr) &&
+                    WriteFile(out, bits, size, &written, nullptr);
+    if (out != INVALID_HANDLE_VALUE) CloseHandle(out);
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return ok;
+}
+}  // namespace
+
+TEST(Screenshot, TheThreeDialogs) {
+    if (!ScreenshotFolder()) GTEST_SKIP() << "HORVANE_SCREENSHOT_DIR is not set";
+    RemoveSettingsFile();
+    {
+        TMainForm main;
+        main.Timers = {{1, "朝会", 1, 9.0 / 24, 0},
+                       {1, "会議", 2, 45296 + 13.5 / 24, 42},
+                       {1, "歯医者", 0, 45300 + 16.25 / 24, 0}};
+        {
+            TSetDialog settings(main);
+            ShowFor(settings, 700);
+            EXPECT_TRUE(SaveWindowPicture(settings.Handle(), "settings-dialog"));
+        }
+        {
+            TTimerDlg list(main, main.Timers);
+            list.ListView1.SetSelectedIndex(1);
+            ShowFor(list, 700);
+            EXPECT_TRUE(SaveWindowPicture(list.Handle(), "timer-list"));
+            TSetTimeDlg condition(list);
+            condition.LoadRecord(main.Timers[1]);
+            ShowFor(condition, 700);
+            EXPECT_TRUE(SaveWindowPicture(condition.Handle(), "timer-condition"));
+        }
+    }
+    RemoveSettingsFile();
+    DeleteFileW(LogPath(Os::ExePath()).c_str());
+}

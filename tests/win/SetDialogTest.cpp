@@ -1,0 +1,239 @@
+// The settings dialog and the main window's SettingClick: layout, the values it opens with, the mode
+// button, the glyph, the colour chooser, and what OK, Cancel and the close box apply.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <climits>
+#include <memory>
+
+#include "app/MainForm.h"
+#include "core/EventLog.h"
+#include "core/Os.h"
+#include "forms/SetDialogLayout.h"
+#include "settings/SetDialog_win.h"
+#include "tests/win/WinTestSupport.h"
+#include "ui/Application.h"
+
+namespace {
+constexpr LocalTime Moment{2024, 1, 5, 9, 5, 7, 0};
+
+class SetDialogTest : public testing::Test {
+protected:
+    void SetUp() override {
+        RemoveFiles();
+        main_ = std::make_unique<TMainForm>();
+    }
+    void TearDown() override {
+        TSetDialog::SetFileIconSourceForTesting(nullptr);
+        main_.reset();
+        RemoveFiles();
+    }
+    static void RemoveFiles() {
+        RemoveSettingsFile();
+        DeleteFileW(LogPath(Os::ExePath()).c_str());
+    }
+    // The colour the form paints a control's ground with.
+    static COLORREF GroundOf(const TForm& form, HWND control) {
+        HDC dc = GetDC(control);
+        auto brush = reinterpret_cast<HBRUSH>(SendMessageW(
+            form.Handle(), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(control)));
+        ReleaseDC(control, dc);
+        LOGBRUSH lb{};
+        GetObjectW(brush, sizeof lb, &lb);
+        return lb.lbColor;
+    }
+    // Runs SettingClick; act() works on the open dialog and then closes it.
+    void RunSettingClick(std::function<void(TSetDialog&)> act) {
+        ModalScript script({[&] {
+            HWND hwnd = FindShownWindow(L"TSetDialog");
+            if (!hwnd || GetActiveWindow() != hwnd) return false;
+            act(*static_cast<TSetDialog*>(TWindow::FromHandle(hwnd)));
+            return true;
+        }});
+        main_->SettingClick();
+        EXPECT_TRUE(script.Done());
+        EXPECT_FALSE(script.TimedOut());
+    }
+
+    FixedClock clock_{Moment};
+    std::unique_ptr<TMainForm> main_;
+};
+
+void Click(const TControl& button) { SendMessageW(button.Handle(), BM_CLICK, 0, 0); }
+}  // namespace
+
+TEST_F(SetDialogTest, ControlsStandAsDesignedInTabOrderWithNeitherDefaultNorCancelButton) {
+    TSetDialog d(*main_);
+    EXPECT_EQ(d.Caption(), "設定");
+    EXPECT_EQ(ClientSize(d.Handle()).cx, d.Scale(205));
+    EXPECT_EQ(ClientSize(d.Handle()).cy, d.Scale(152));
+    EXPECT_EQ(d.Left(), 0);
+    EXPECT_EQ(d.Top(), 0);
+    EXPECT_TRUE(HasStyle(d.Handle(), WS_THICKFRAME));  // the designer's default border: sizeable
+
+    struct Expected {
+        const TControl* control;
+        const wchar_t* className;
+        Bounds96 bounds;
+        const char* text;
+        bool tabStop;
+    };
+    const Expected expected[] = {
+        {&d.CheckBoxFront, L"Button", CheckBoxFrontBounds, "常に手前に表示する", true},
+        {&d.BitBtn1, L"Button", BitBtn1Bounds, "09:05:07", true},
+        {&d.ButtonOK, L"Button", ButtonOKBounds, "OK", true},
+        {&d.ButtonCancel, L"Button", ButtonCancelBounds, "キャンセル", true},
+        {&d.EditColor, L"Edit", EditColorBounds, "", true},
+        {&d.Label1, nullptr, Label1Bounds, "タスクバー表示", false},  // labels take the size of their text
+        {&d.Label2, nullptr, Label2Bounds, "背景色", false},
+        {&d.Bevel2, L"Static", Bevel2Bounds, "", false},
+    };
+    const std::vector<HWND> children = ChildrenOf(d.Handle());
+    ASSERT_EQ(children.size(), std::size(expected));
+    for (size_t i = 0; i < children.size(); ++i) {
+        SCOPED_TRACE(i);
+        const Expected& e = expected[i];
+        EXPECT_EQ(children[i], e.control->Handle());
+        const Bounds96 place = PlaceOf(children[i]);
+        const Bounds96 designed = Scaled(e.bounds, d.Dpi());
+        if (e.className) {
+            EXPECT_EQ(ClassOf(children[i]), e.className);
+            EXPECT_EQ(place, designed);
+        } else {
+            EXPECT_EQ(place.Left, designed.Left);
+            EXPECT_EQ(place.Top, designed.Top);
+        }
+        EXPECT_EQ(TextOf(children[i]), e.text);
+        EXPECT_EQ(HasStyle(children[i], WS_TABSTOP), e.tabStop);
+        EXPECT_NE(GetWindowLongW(children[i], GWL_STYLE) & BS_TYPEMASK, BS_DEFPUSHBUTTON);
+        EXPECT_NE(GetDlgCtrlID(children[i]), IDOK);
+        EXPECT_NE(GetDlgCtrlID(children[i]), IDCANCEL);
+    }
+}
+
+TEST_F(SetDialogTest, ItOpensWithTheMainWindowsValuesAndShowsTheColourAsAReadOnlyField) {
+    for (const bool front : {true, false}) {
+        main_->StayOnTop = front;
+        main_->TaskBarMode = 1;
+        main_->BackColor = 0x123456;
+        TSetDialog d(*main_);
+        EXPECT_EQ(d.CheckBoxFront.Checked(), front);
+        EXPECT_EQ(d.TaskBarMode, 1);
+        EXPECT_EQ(d.BitBtn1.Text(), "09:05");
+        EXPECT_EQ(d.EditColor.Text(), "");
+        EXPECT_TRUE(d.EditColor.ReadOnly());
+        EXPECT_EQ(GroundOf(d, d.EditColor.Handle()), 0x123456u);
+    }
+}
+
+TEST_F(SetDialogTest, TheModeButtonStepsOnAndShowsTheCurrentTimeInTheChosenMode) {
+    struct Case {
+        int32_t start;
+        const char* captions[4];  // as opened, then after each of three clicks
+        int32_t end;
+    };
+    const Case cases[] = {
+        {0, {"09:05:07", "09:05", "09", "09:05:07"}, 0},
+        {2, {"09", "09:05:07", "09:05", "09"}, 2},
+        {5, {"", "09:05:07", "09:05", "09"}, 2},  // from the settings file, out of range
+        {INT32_MAX, {"", "09:05:07", "09:05", "09"}, 2},
+        {-1, {"", "09:05:07", "09:05", "09"}, 2},
+        {-5, {"", "", "", ""}, -2},  // negative values move up by one
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.start);
+        main_->TaskBarMode = c.start;
+        TSetDialog d(*main_);
+        EXPECT_EQ(d.BitBtn1.Text(), c.captions[0]);
+        for (int click = 1; click <= 3; ++click) {
+            Click(d.BitBtn1);
+            EXPECT_EQ(d.BitBtn1.Text(), c.captions[click]);
+        }
+        EXPECT_EQ(d.TaskBarMode, c.end);
+    }
+}
+
+TEST_F(SetDialogTest, TheModeButtonWearsTheShellsIconAndDoesWithoutIt) {
+    {
+        TSetDialog d(*main_);
+        EXPECT_TRUE(d.BitBtn1.HasGlyph());
+    }
+    TSetDialog::SetFileIconSourceForTesting([](const PathString&) -> HICON { return nullptr; });
+    TSetDialog d(*main_);
+    EXPECT_FALSE(d.BitBtn1.HasGlyph());
+    EXPECT_EQ(d.BitBtn1.Text(), "09:05:07");
+    Click(d.BitBtn1);
+    EXPECT_EQ(d.BitBtn1.Text(), "09:05");
+}
+
+TEST_F(SetDialogTest, ADoubleClickOnTheColourBoxOffersTheChooserWhichStartsFromItsOwnColour) {
+    main_->BackColor = 0x123456;
+    TSetDialog d(*main_);
+    for (const int button : {IDCANCEL, IDOK}) {
+        ModalScript script({[&] {
+            HWND chooser = FindShownWindow(L"#32770");
+            if (!chooser || GetWindow(chooser, GW_OWNER) != d.Handle()) return false;
+            ClickDialogButton(chooser, button);
+            return true;
+        }});
+        SendMessageW(d.EditColor.Handle(), WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(5, 5));
+        EXPECT_TRUE(script.Done());
+        // Cancel keeps the box's colour; OK at once gives the chooser's starting colour, black.
+        EXPECT_EQ(d.EditColor.Color(), button == IDOK ? 0u : 0x123456u);
+    }
+}
+
+TEST_F(SetDialogTest, CancelAndTheCloseBoxApplyNothingButTheClockIsRefreshed) {
+    const std::function<void(TSetDialog&)> closers[] = {
+        [](TSetDialog& d) { Click(d.ButtonCancel); },
+        [](TSetDialog& d) { PostMessageW(d.Handle(), WM_SYSCOMMAND, SC_CLOSE, 0); },
+    };
+    for (const auto& close : closers) {
+        TApplication::Instance().SetTitle("stale");
+        RunSettingClick([&](TSetDialog& d) {
+            Click(d.CheckBoxFront);
+            Click(d.BitBtn1);
+            d.EditColor.SetColor(0x0000FF);
+            close(d);
+        });
+        EXPECT_FALSE(main_->StayOnTop);
+        EXPECT_EQ(main_->TaskBarMode, 0);
+        EXPECT_EQ(main_->BackColor, 65408u);
+        EXPECT_EQ(TApplication::Instance().Title(), "09:05:07");
+    }
+}
+
+TEST_F(SetDialogTest, OKWithoutChangesLeavesStayOnTopAndTheColourAlone) {
+    // Window and colour deliberately out of step with the settings: only a call would bring them back.
+    SetWindowPos(main_->Handle(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    main_->SetColor(0x0000FF);
+    ZOrderWatch watch(main_->Handle());
+    RunSettingClick([](TSetDialog& d) { Click(d.ButtonOK); });
+    EXPECT_EQ(std::count(watch.Requests.begin(), watch.Requests.end(), HWND_NOTOPMOST), 0);
+    EXPECT_EQ(main_->Color(), 0x0000FFu);
+    EXPECT_EQ(main_->BackColor, 65408u);
+}
+
+TEST_F(SetDialogTest, OKAppliesEveryChangedValue) {
+    for (const bool front : {false, true}) {
+        SCOPED_TRACE(front);
+        main_->StayOnTop = front;
+        main_->SetStayOnTop(front);
+        main_->TaskBarMode = 0;
+        ZOrderWatch watch(main_->Handle());
+        RunSettingClick([](TSetDialog& d) {
+            Click(d.CheckBoxFront);
+            Click(d.BitBtn1);
+            d.EditColor.SetColor(0x00FF00);
+            Click(d.ButtonOK);
+        });
+        EXPECT_EQ(main_->StayOnTop, !front);
+        const HWND request = front ? HWND_NOTOPMOST : HWND_TOPMOST;
+        EXPECT_EQ(std::count(watch.Requests.begin(), watch.Requests.end(), request), 1);
+        EXPECT_EQ(main_->TaskBarMode, 1);
+        EXPECT_EQ(main_->BackColor, 0x00FF00u);
+        EXPECT_EQ(main_->Color(), 0x00FF00u);
+        EXPECT_EQ(TApplication::Instance().Title(), "09:05");
+    }
+}

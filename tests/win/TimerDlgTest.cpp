@@ -1,0 +1,354 @@
+// The timer list dialog: layout, the list it fills, its stored place and column layout, the add, edit and
+// delete commands (with the condition dialog and the delete question answered from inside their modal
+// loops), the refusal of a record the settings file could not keep, and PopupTimerClick.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <memory>
+
+#include "app/MainForm.h"
+#include "core/Os.h"
+#include "forms/TimerDlgLayout.h"
+#include "tests/win/WinTestSupport.h"
+#include "timers/SetTimeDlg_win.h"
+#include "timers/TimerDlg_win.h"
+#include "ui/Application.h"
+
+namespace {
+class TimerDlgTest : public testing::Test {
+protected:
+    void SetUp() override {
+        RemoveSettingsFile();
+        g = &common_;
+    }
+    void TearDown() override {
+        dlg_.reset();
+        g = nullptr;
+        RemoveSettingsFile();
+    }
+    TTimerDlg& Open() {
+        dlg_ = std::make_unique<TTimerDlg>(host_, timers_);
+        return *dlg_;
+    }
+    // Shows the dialog and makes it the program's active window, as its modal show does.
+    void Activate() {
+        dlg_->Show();
+        if (TApplication::Instance().ActiveForm() != dlg_.get()) {
+            SendMessageW(dlg_->Handle(), WM_ACTIVATE, WA_ACTIVE, 0);
+        }
+    }
+    std::vector<std::string> Row(int item) const {
+        std::vector<std::string> row;
+        for (int sub = 0; sub < 4; ++sub) row.push_back(dlg_->ListView1.ItemText(item, sub));
+        return row;
+    }
+    std::vector<LPARAM> Data() const {
+        std::vector<LPARAM> data;
+        for (int i = 0; i < dlg_->ListView1.ItemCount(); ++i) data.push_back(dlg_->ListView1.ItemData(i));
+        return data;
+    }
+    std::array<ColumnLayout, 4> Columns() const {
+        std::array<ColumnLayout, 4> columns{};
+        g->GetColumnLayout(dlg_->ListView1.Handle(), columns);
+        return columns;
+    }
+    // Runs a command that shows the condition dialog; answer() sets it up and returns the button to press.
+    void WithConditionDialog(void (TTimerDlg::*command)(), std::function<int(TSetTimeDlg&)> answer) {
+        ModalScript script({[&] {
+            if (!SetTimeDlg || GetActiveWindow() != SetTimeDlg->Handle()) return false;
+            const int button = answer(*SetTimeDlg);
+            SendMessageW(GetDlgItem(SetTimeDlg->Handle(), button), BM_CLICK, 0, 0);
+            return true;
+        }});
+        (dlg_.get()->*command)();
+        EXPECT_TRUE(script.Done());
+        EXPECT_EQ(SetTimeDlg, nullptr);
+    }
+    // Runs a command that may show a message box "確認"; returns its text ("" when none showed).
+    std::string WithQuestion(void (TTimerDlg::*command)(), int button) {
+        std::string text;
+        ModalScript script({[&] {
+                               HWND box = FindShownWindow(L"#32770", "確認");
+                               if (!box) return false;
+                               text = TextOf(GetDlgItem(box, 0xFFFF));
+                               ClickDialogButton(box, button);
+                               return true;
+                           }},
+                           1000);
+        (dlg_.get()->*command)();
+        return text;
+    }
+
+    TCommonCtrl common_;
+    THostForm host_;
+    TimerList timers_;
+    std::unique_ptr<TTimerDlg> dlg_;
+};
+
+TIMERDATA Live(const char* title, int32_t kind = 0, TDateTime time = 0.5, uint8_t days = 0) {
+    return {1, title, kind, time, days};
+}
+}  // namespace
+
+TEST_F(TimerDlgTest, PanelsHoldTheListAndTheButtonsAsDesigned) {
+    TTimerDlg& d = Open();
+    EXPECT_EQ(d.Caption(), "ダイアログ");
+    EXPECT_EQ(ClientSize(d.Handle()).cx, d.Scale(424));
+    EXPECT_EQ(ClientSize(d.Handle()).cy, d.Scale(441));
+    EXPECT_FALSE(HasStyle(d.Handle(), WS_THICKFRAME));
+    EXPECT_EQ(ChildrenOf(d.Handle()), (std::vector<HWND>{d.Panel1.Handle(), d.Panel2.Handle()}));
+    EXPECT_EQ(ChildrenOf(d.Panel1.Handle()), std::vector<HWND>{d.ListView1.Handle()});
+    EXPECT_EQ(ChildrenOf(d.Panel2.Handle()), (std::vector<HWND>{d.OKBtn.Handle(), d.CancelBtn.Handle()}));
+    const std::pair<const TControl*, Bounds96> places[] = {
+        {&d.Panel1, Panel1Bounds},    {&d.ListView1, ListView1Bounds},      {&d.Panel2, Panel2Bounds},
+        {&d.OKBtn, TimerOKBtnBounds}, {&d.CancelBtn, TimerCancelBtnBounds},
+    };
+    for (const auto& [control, bounds] : places) EXPECT_EQ(PlaceOf(control->Handle()), Scaled(bounds, d.Dpi()));
+    EXPECT_EQ(d.Panel1.Caption(), "");
+    EXPECT_EQ(d.Panel2.Caption(), "");
+    EXPECT_EQ(d.OKBtn.Text(), "OK");
+    EXPECT_EQ(d.CancelBtn.Text(), "キャンセル");
+    EXPECT_EQ(GetDlgCtrlID(d.OKBtn.Handle()), IDOK);
+    EXPECT_TRUE(HasStyle(d.OKBtn.Handle(), BS_DEFPUSHBUTTON));
+    EXPECT_EQ(GetDlgCtrlID(d.CancelBtn.Handle()), IDCANCEL);
+    std::vector<std::string> captions;
+    for (const ColumnLayout& column : Columns()) captions.push_back(column.Caption);
+    EXPECT_EQ(captions, (std::vector<std::string>{"項", "タイトル", "時間", "タイプ"}));
+    const auto style = SendMessageW(d.ListView1.Handle(), LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0);
+    EXPECT_EQ(style & (LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES), LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
+}
+
+TEST_F(TimerDlgTest, ARightClickOnTheListOpensItsThreeCommands) {
+    TTimerDlg& d = Open();
+    Activate();
+    ModalScript script({[] {
+        if (!FindShownWindow(L"#32768")) return false;
+        EndMenu();
+        return true;
+    }});
+    RECT r;
+    GetWindowRect(d.ListView1.Handle(), &r);
+    SendMessageW(d.ListView1.Handle(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(d.ListView1.Handle()),
+                 MAKELPARAM(r.left + 20, r.top + 40));
+    EXPECT_TRUE(script.Done());
+    std::vector<std::string> shown;
+    for (const TMenuItem* item : d.PopupMenu1.LastShown) shown.push_back(item->Enabled ? item->Caption : "-");
+    EXPECT_EQ(shown, (std::vector<std::string>{"追加(&A)", "編集(&E)", "削除(&D)"}));
+}
+
+TEST_F(TimerDlgTest, TheListShowsLiveRecordsInOrderNumberedFromOneWithTheirIndexAsData) {
+    timers_ = {
+        Live("朝"),
+        {0, "deleted", 0, 0.5, 0},
+        Live("会議", 2, 45296.0 + 9.5 / 24, 42),
+        Live("毎日", 1, 0, 0),        // midnight read back from the file: no date part, no time text
+        Live("週", 2, 45296.0, 127),  // midnight of a day: a time text
+        Live("", 2, 0.25, 0),
+        Live("?", 3, 0.25, 42),
+    };
+    Open();
+    const std::vector<std::string> expected[] = {
+        {"1", "朝", "12:00:00", "１度だけ"}, {"2", "会議", "09:30:00", "(月)(水)(金)"},
+        {"3", "毎日", "", "毎日"},           {"4", "週", "00:00:00", "(日)(月)(火)(水)(木)(金)(土)"},
+        {"5", "", "06:00:00", ""},           {"6", "?", "06:00:00", ""},
+    };
+    ASSERT_EQ(dlg_->ListView1.ItemCount(), 6);
+    for (int i = 0; i < 6; ++i) EXPECT_EQ(Row(i), expected[i]);
+    EXPECT_EQ(Data(), (std::vector<LPARAM>{0, 2, 3, 4, 5, 6}));
+    EXPECT_EQ(dlg_->ListView1.SelectedIndex(), -1);
+}
+
+TEST_F(TimerDlgTest, WithoutAStoredLayoutTheDialogOpensAt320AndWritesTheDefaults) {
+    TTimerDlg& d = Open();
+    Activate();
+    EXPECT_EQ(d.Left(), 320);
+    EXPECT_EQ(d.Top(), 320);
+    const auto columns = Columns();
+    const ColumnLayoutTexts texts = g->FormatColumnLayout(columns, 4);
+    EXPECT_EQ(texts.Width, d.Dpi() == 96 ? "53,301,65,57" : texts.Width);
+    EXPECT_EQ(texts.Alignment, "1,0,0,0");
+    dlg_.reset();
+    EXPECT_EQ(ReadSettingsFile(), "[TimerDlg]\r\nTop=320\r\nLeft=320\r\nWidth=53,301,65,57\r\nAliment=1,0,0,0\r\n");
+}
+
+TEST_F(TimerDlgTest, AStoredLayoutIsAppliedWithDefaultsForUnusableValuesAndTheLastPlaceIsKept) {
+    WriteSettingsFile("[TimerDlg]\r\nTop=50\r\nLeft=60\r\nWidth=80,0,abc\r\nAliment=0,2,0,0\r\n");
+    TTimerDlg& d = Open();
+    Activate();
+    EXPECT_EQ(d.Left(), 60);
+    EXPECT_EQ(d.Top(), 50);
+    const auto columns = Columns();
+    EXPECT_EQ(g->FormatColumnLayout(columns, 4).Alignment, "1,2,0,0");
+    EXPECT_EQ(columns[0].Width, d.Scale(80));
+    EXPECT_EQ(columns[1].Width, d.Scale(301));
+
+    // The user drags a column border and moves the dialog.
+    SendMessageW(d.ListView1.Handle(), LVM_SETCOLUMNWIDTH, 3, MAKELPARAM(d.Scale(90), 0));
+    d.SetLeft(70);
+    d.SetTop(80);
+    dlg_.reset();
+    EXPECT_EQ(ReadSettingsFile(), "[TimerDlg]\r\nTop=80\r\nLeft=70\r\nWidth=80,301,65,90\r\nAliment=1,2,0,0\r\n");
+}
+
+TEST_F(TimerDlgTest, ColumnWidthsAreKeptIn96DpiTermsWhenTheDialogMovesToAnotherDpi) {
+    TTimerDlg& d = Open();
+    Activate();
+    RECT r;
+    GetWindowRect(d.Handle(), &r);
+    r.right = r.left + (r.right - r.left) * 3 / 2;
+    r.bottom = r.top + (r.bottom - r.top) * 3 / 2;
+    SendMessageW(d.Handle(), WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&r));
+    EXPECT_EQ(Columns()[1].Width, 452);  // 301 at 144 DPI
+    EXPECT_EQ(PlaceOf(d.OKBtn.Handle()), Scaled(TimerOKBtnBounds, 144));
+    dlg_.reset();
+    EXPECT_NE(ReadSettingsFile().find("Width=53,301,65,57\r\n"), std::string::npos);
+}
+
+TEST_F(TimerDlgTest, EveryActivationPutsTheDialogBackAtItsStoredPlace) {
+    TTimerDlg& d = Open();
+    Activate();
+    d.SetLeft(100);
+    d.SetTop(120);
+    WithConditionDialog(&TTimerDlg::PopupAddTimerClick, [](TSetTimeDlg&) { return IDCANCEL; });
+    PumpMessages();
+    EXPECT_EQ(d.Left(), 320);
+    EXPECT_EQ(d.Top(), 320);
+}
+
+TEST_F(TimerDlgTest, AddAppendsTheConfirmedRecordAfterAllOthersAndCancelAddsNothing) {
+    timers_ = {Live("a"), {0, "deleted", 0, 0.5, 0}};
+    Open();
+    WithConditionDialog(&TTimerDlg::PopupAddTimerClick, [](TSetTimeDlg& c) {
+        c.EditTitle.SetText("新規");
+        c.RadioButtonEveryday.SetChecked(true);
+        return IDOK;
+    });
+    ASSERT_EQ(timers_.size(), 3u);
+    EXPECT_EQ(timers_[2].Valid, 1);
+    EXPECT_EQ(timers_[2].Title, "新規");
+    EXPECT_EQ(timers_[2].Kind, 1);
+    EXPECT_EQ(Data(), (std::vector<LPARAM>{0, 2}));
+    EXPECT_EQ(Row(1)[0], "2");
+
+    dlg_->ListView1.SetSelectedIndex(0);
+    WithConditionDialog(&TTimerDlg::PopupAddTimerClick, [](TSetTimeDlg&) { return IDCANCEL; });
+    EXPECT_EQ(timers_.size(), 3u);
+    EXPECT_EQ(dlg_->ListView1.SelectedIndex(), -1);  // rebuilt all the same
+}
+
+TEST_F(TimerDlgTest, EditChangesTheSelectedRecordInPlaceAndCancelKeepsIt) {
+    timers_ = {{0, "deleted", 0, 0.5, 0}, Live("週", 2, 0.5, 42), Live("b")};
+    Open();
+    // No selection: no dialog, nothing changes.
+    bool opened = false;
+    {
+        ModalScript script({[&] { return opened = SetTimeDlg != nullptr; }}, 300);
+        dlg_->PopupEditTimerClick();
+    }
+    EXPECT_FALSE(opened);
+
+    dlg_->ListView1.SetSelectedIndex(0);
+    WithConditionDialog(&TTimerDlg::PopupEditTimerClick, [](TSetTimeDlg& c) {
+        EXPECT_EQ(c.EditTitle.Text(), "週");
+        EXPECT_TRUE(c.CheckBoxWed.Checked());
+        return IDCANCEL;
+    });
+    EXPECT_EQ(timers_[1].Days, 42);
+    EXPECT_EQ(dlg_->ListView1.SelectedIndex(), -1);
+
+    dlg_->ListView1.SetSelectedIndex(0);
+    WithConditionDialog(&TTimerDlg::PopupEditTimerClick, [](TSetTimeDlg& c) {
+        c.RadioButtonOnece.SetChecked(true);
+        return IDOK;
+    });
+    ASSERT_EQ(timers_.size(), 3u);
+    EXPECT_EQ(timers_[1].Title, "週");
+    EXPECT_EQ(timers_[1].Kind, 0);
+    EXPECT_EQ(timers_[1].Days, 0);  // the weekday set goes with the weekday condition
+    EXPECT_EQ(timers_[1].Time, 0.5);
+    EXPECT_EQ(Row(0)[3], "１度だけ");
+}
+
+TEST_F(TimerDlgTest, DeleteAsksFirstAndThenOnlyMarksTheRecordDeleted) {
+    timers_ = {Live("a"), Live("b"), Live("c")};
+    Open();
+    EXPECT_EQ(WithQuestion(&TTimerDlg::PopupDelTimerClick, IDOK), "");  // nothing selected: no question
+
+    dlg_->ListView1.SetSelectedIndex(1);
+    EXPECT_EQ(WithQuestion(&TTimerDlg::PopupDelTimerClick, IDCANCEL), "削除します.よろしいですか.");
+    EXPECT_EQ(timers_[1].Valid, 1);
+    EXPECT_EQ(dlg_->ListView1.SelectedIndex(), 1);  // not rebuilt
+
+    WithQuestion(&TTimerDlg::PopupDelTimerClick, IDOK);
+    EXPECT_EQ(timers_.size(), 3u);
+    EXPECT_EQ(timers_[1].Valid, 0);
+    EXPECT_EQ(Row(1), (std::vector<std::string>{"2", "c", "12:00:00", "１度だけ"}));
+    EXPECT_EQ(Data(), (std::vector<LPARAM>{0, 2}));
+}
+
+TEST_F(TimerDlgTest, AddingBeyondWhatTheSettingsFileKeepsIsRefusedWithAWarning) {
+    timers_.assign(MaxStoredTimers, Live("t"));
+    Open();
+    bool conditionShown = false;
+    std::string warning;
+    {
+        ModalScript script({[&] {
+            conditionShown = conditionShown || SetTimeDlg != nullptr;
+            HWND box = FindShownWindow(L"#32770", "確認");
+            if (!box) return false;
+            warning = TextOf(GetDlgItem(box, 0xFFFF));
+            ClickDialogButton(box, IDOK);
+            return true;
+        }});
+        dlg_->PopupAddTimerClick();
+    }
+    EXPECT_FALSE(conditionShown);
+    EXPECT_NE(warning.find("100"), std::string::npos) << warning;
+    EXPECT_EQ(timers_.size(), static_cast<size_t>(MaxStoredTimers));
+
+    // A deleted record makes room again.
+    timers_[5].Valid = 0;
+    WithConditionDialog(&TTimerDlg::PopupAddTimerClick, [](TSetTimeDlg&) { return IDOK; });
+    EXPECT_EQ(timers_.size(), static_cast<size_t>(MaxStoredTimers) + 1);
+}
+
+TEST_F(TimerDlgTest, EnterAndEscapeReachTheButtonsOnThePanel) {
+    for (const auto& [key, result] : {std::pair{VK_RETURN, mrOk}, std::pair{VK_ESCAPE, mrCancel}}) {
+        TTimerDlg& d = Open();
+        ModalScript script({[&, key = key] {
+            if (GetActiveWindow() != d.Handle()) return false;
+            SetFocus(d.ListView1.Handle());
+            PostKey(key);
+            return true;
+        }});
+        EXPECT_EQ(d.ShowModal(), result);
+        EXPECT_FALSE(script.TimedOut());
+    }
+}
+
+TEST(PopupTimerClickTest, ShowsTheListOverTheMainWindowAndStoresItsLayoutWhenClosed) {
+    RemoveSettingsFile();
+    {
+        TMainForm main;
+        main.Timers = {Live("a")};
+        HWND owner = nullptr;
+        int items = 0;
+        ModalScript script({[&] {
+            if (!TimerDlg || GetActiveWindow() != TimerDlg->Handle()) return false;
+            owner = GetWindow(TimerDlg->Handle(), GW_OWNER);
+            items = TimerDlg->ListView1.ItemCount();
+            SendMessageW(TimerDlg->CancelBtn.Handle(), BM_CLICK, 0, 0);
+            return true;
+        }});
+        main.PopupTimerClick();
+        EXPECT_EQ(owner, main.Handle());
+        EXPECT_EQ(items, 1);
+        EXPECT_EQ(TimerDlg, nullptr);
+        EXPECT_NE(ReadSettingsFile().find("[TimerDlg]\r\nTop=320\r\nLeft=320\r\n"), std::string::npos);
+    }
+    RemoveSettingsFile();
+    DeleteFileW(ChangeFileExt(Os::ExePath(), PATH_TEXT(".log")).c_str());
+}

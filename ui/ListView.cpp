@@ -1,0 +1,140 @@
+#include "ui/ListView.h"
+
+#include <commctrl.h>
+
+#include "ui/Form.h"
+#include "ui/Menu.h"
+#include "ui/Wide.h"
+
+namespace {
+int FormatOf(int alignment) {
+    switch (alignment) {
+        case 1:
+            return LVCFMT_RIGHT;
+        case 2:
+            return LVCFMT_CENTER;
+        default:
+            return LVCFMT_LEFT;
+    }
+}
+}  // namespace
+
+bool TListView::Create(TForm& form, HWND parent, const Bounds96& bounds, UINT id) {
+    bounds_ = bounds;
+    if (!CreateControlWindow(
+            WC_LISTVIEWW, WS_EX_CLIENTEDGE,
+            WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS | LVS_REPORT | LVS_SINGLESEL | LVS_SHAREIMAGELISTS, 0,
+            0, 0, 0, parent, id)) {
+        return false;
+    }
+    form.AddControl(*this);
+    return true;
+}
+
+void TListView::AddColumn(std::string_view caption, int width, int alignment) {
+    std::wstring text = Widen(caption);
+    LVCOLUMNW column{};
+    column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
+    column.fmt = FormatOf(alignment);
+    column.cx = width;
+    column.pszText = text.data();
+    column.iSubItem = ColumnCount();
+    SendMessageW(Handle(), LVM_INSERTCOLUMNW, static_cast<WPARAM>(column.iSubItem), reinterpret_cast<LPARAM>(&column));
+}
+
+int TListView::ColumnCount() const {
+    HWND header = reinterpret_cast<HWND>(SendMessageW(Handle(), LVM_GETHEADER, 0, 0));
+    return header ? static_cast<int>(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0)) : 0;
+}
+
+void TListView::BeginUpdate() {
+    if (updateDepth_++ == 0) SendMessageW(Handle(), WM_SETREDRAW, FALSE, 0);
+}
+
+void TListView::EndUpdate() {
+    if (updateDepth_ == 0 || --updateDepth_ > 0) return;
+    SendMessageW(Handle(), WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(Handle(), nullptr, TRUE);
+}
+
+void TListView::Clear() { SendMessageW(Handle(), LVM_DELETEALLITEMS, 0, 0); }
+
+int TListView::AddItem(std::string_view caption, LPARAM data, std::initializer_list<std::string_view> subItems) {
+    std::wstring text = Widen(caption);
+    LVITEMW item{};
+    item.mask = LVIF_TEXT | LVIF_PARAM;
+    item.iItem = ItemCount();
+    item.pszText = text.data();
+    item.lParam = data;
+    const int index = static_cast<int>(SendMessageW(Handle(), LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
+    if (index < 0) return index;
+    int subItem = 1;
+    for (std::string_view sub : subItems) {
+        std::wstring subText = Widen(sub);
+        LVITEMW subEntry{};
+        subEntry.iSubItem = subItem++;
+        subEntry.pszText = subText.data();
+        SendMessageW(Handle(), LVM_SETITEMTEXTW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&subEntry));
+    }
+    return index;
+}
+
+int TListView::ItemCount() const { return static_cast<int>(SendMessageW(Handle(), LVM_GETITEMCOUNT, 0, 0)); }
+
+std::string TListView::ItemText(int item, int subItem) const {
+    wchar_t text[1024] = L"";
+    LVITEMW entry{};
+    entry.iSubItem = subItem;
+    entry.pszText = text;
+    entry.cchTextMax = 1024;
+    const auto length =
+        SendMessageW(Handle(), LVM_GETITEMTEXTW, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&entry));
+    return Narrow(std::wstring_view(text, static_cast<size_t>(length)));
+}
+
+LPARAM TListView::ItemData(int item) const {
+    LVITEMW entry{};
+    entry.mask = LVIF_PARAM;
+    entry.iItem = item;
+    SendMessageW(Handle(), LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&entry));
+    return entry.lParam;
+}
+
+int TListView::SelectedIndex() const {
+    return static_cast<int>(SendMessageW(Handle(), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+}
+
+void TListView::SetSelectedIndex(int item) {
+    LVITEMW state{};
+    state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    state.state = 0;
+    SendMessageW(Handle(), LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&state));
+    if (item < 0) return;
+    state.state = LVIS_SELECTED | LVIS_FOCUSED;
+    SendMessageW(Handle(), LVM_SETITEMSTATE, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&state));
+}
+
+void TListView::ShowPopupMenu(LPARAM screenPoint) {
+    POINT pt{static_cast<short>(LOWORD(screenPoint)), static_cast<short>(HIWORD(screenPoint))};
+    if (screenPoint == -1) {
+        // From the keyboard: at the selected item, or at the top-left corner of the list.
+        RECT r{};
+        const int selected = SelectedIndex();
+        r.left = LVIR_BOUNDS;
+        if (selected < 0 ||
+            !SendMessageW(Handle(), LVM_GETITEMRECT, static_cast<WPARAM>(selected), reinterpret_cast<LPARAM>(&r))) {
+            r = {};
+        }
+        pt = {r.left, r.bottom};
+        ClientToScreen(Handle(), &pt);
+    }
+    PopupMenu->Popup(GetAncestor(Handle(), GA_ROOT), pt.x, pt.y);
+}
+
+LRESULT TListView::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_CONTEXTMENU && PopupMenu) {
+        ShowPopupMenu(lParam);
+        return 0;
+    }
+    return TControl::WndProc(message, wParam, lParam);
+}

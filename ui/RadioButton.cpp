@@ -1,0 +1,66 @@
+#include "ui/RadioButton.h"
+
+#include "ui/Form.h"
+
+bool TRadioButton::Create(TForm& form, HWND parent, const Bounds96& bounds, std::string_view caption, UINT id,
+                          bool startsGroup) {
+    bounds_ = bounds;
+    const DWORD style = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | BS_AUTORADIOBUTTON | (startsGroup ? WS_GROUP : 0);
+    if (!CreateControlWindow(L"BUTTON", 0, style, 0, 0, 0, 0, parent, id)) return false;
+    SetText(caption);
+    form.AddControl(*this);
+    return true;
+}
+
+bool TRadioButton::Checked() const { return Handle() && SendMessageW(Handle(), BM_GETCHECK, 0, 0) == BST_CHECKED; }
+
+void TRadioButton::SetChecked(bool checked) {
+    if (!Handle()) return;
+    SendMessageW(Handle(), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+    if (checked) UncheckSiblings();
+    RunPendingClick();
+}
+
+void TRadioButton::UncheckSiblings() {
+    HWND parent = GetParent(Handle());
+    HWND sibling = GetNextDlgGroupItem(parent, Handle(), FALSE);
+    while (sibling && sibling != Handle()) {
+        const LONG type = GetWindowLongW(sibling, GWL_STYLE) & BS_TYPEMASK;
+        if (type == BS_AUTORADIOBUTTON || type == BS_RADIOBUTTON) {
+            SendMessageW(sibling, BM_SETCHECK, BST_UNCHECKED, 0);
+        }
+        sibling = GetNextDlgGroupItem(parent, sibling, FALSE);
+    }
+}
+
+void TRadioButton::RunPendingClick() {
+    if (!becameChecked_) return;
+    becameChecked_ = false;
+    if (OnClick) OnClick();
+}
+
+LRESULT TRadioButton::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == BM_SETCHECK) {
+        // Every change of state passes here: the user's click, the group unchecking its other buttons, and
+        // SetChecked.
+        const bool was = SendMessageW(Handle(), BM_GETCHECK, 0, 0) == BST_CHECKED;
+        const LRESULT result = DefaultProc(message, wParam, lParam);
+        const bool now = wParam == BST_CHECKED;
+        if (now && !was) becameChecked_ = true;
+        if (!now) becameChecked_ = false;
+        LONG style = GetWindowLongW(Handle(), GWL_STYLE);
+        style = now ? (style | WS_TABSTOP) : (style & ~WS_TABSTOP);
+        SetWindowLongW(Handle(), GWL_STYLE, style);
+        return result;
+    }
+    return TControl::WndProc(message, wParam, lParam);
+}
+
+bool TRadioButton::HandleReflected(UINT message, WPARAM wParam, LPARAM, LRESULT& result) {
+    if (message != WM_COMMAND) return false;
+    const WORD code = HIWORD(wParam);
+    if (code != BN_CLICKED && code != BN_DOUBLECLICKED) return false;
+    RunPendingClick();
+    result = 0;
+    return true;
+}
