@@ -1,7 +1,7 @@
 #pragma once
-// The settings dialog as designed (positions and sizes at 96 DPI). The form keeps the designer's defaults
-// for everything but its place, size, colour and font: a sizeable window at the top-left of the screen.
-// Controls that take the focus are created in tab order; labels and the frame lie beneath them.
+// The settings dialog as designed (positions and sizes at 96 DPI). Its design names only place, size, colour
+// and font, so the rest is the default: a sizeable window at the top-left of the screen. Controls that take
+// the focus are created in tab order; labels and the frame lie beneath them.
 #include "ui/Form.h"
 
 inline constexpr FormDesign SetDialogDesign{

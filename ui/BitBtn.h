@@ -1,7 +1,8 @@
 #pragma once
 // A push button that shows a 16 x 16 glyph to the left of its caption, the two centred together. The
 // button paints itself (owner-drawn), so glyph and text show the same with every version of the common
-// controls; with visual styles on it paints the themed push button beneath them.
+// controls; with visual styles on it paints the themed push button beneath them. The colour of the glyph's
+// bottom-left pixel is transparent.
 #include "ui/Button.h"
 #include "ui/Handles.h"
 

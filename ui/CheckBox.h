@@ -1,5 +1,7 @@
 #pragma once
-// A check box that the user ticks and unticks (BS_AUTOCHECKBOX).
+// A check box that the user ticks and unticks (BS_AUTOCHECKBOX). Where a layout lets neighbouring boxes
+// overlap by a pixel or two, the box laid out later shows in the shared strip, as it did where the layout was
+// drawn: the earlier box gives the strip up through its window region.
 #include "ui/Control.h"
 
 class TForm;
@@ -10,4 +12,5 @@ public:
                 bool startsGroup = false);
     bool Checked() const;
     void SetChecked(bool checked);
+    void Place(int dpi, HFONT font) override;
 };

@@ -22,14 +22,21 @@ void TRadioButton::SetChecked(bool checked) {
 }
 
 void TRadioButton::UncheckSiblings() {
-    HWND parent = GetParent(Handle());
-    HWND sibling = GetNextDlgGroupItem(parent, Handle(), FALSE);
-    while (sibling && sibling != Handle()) {
+    // The group runs from the nearest window at or before this one with WS_GROUP to the next one with it.
+    // Disabled and hidden buttons belong to it too (the dialog manager's own walk skips them).
+    const auto startsGroup = [](HWND hwnd) { return (GetWindowLongW(hwnd, GWL_STYLE) & WS_GROUP) != 0; };
+    HWND first = Handle();
+    while (!startsGroup(first)) {
+        HWND previous = GetWindow(first, GW_HWNDPREV);
+        if (!previous) break;
+        first = previous;
+    }
+    for (HWND sibling = first; sibling; sibling = GetWindow(sibling, GW_HWNDNEXT)) {
+        if (sibling != first && startsGroup(sibling)) break;
         const LONG type = GetWindowLongW(sibling, GWL_STYLE) & BS_TYPEMASK;
-        if (type == BS_AUTORADIOBUTTON || type == BS_RADIOBUTTON) {
+        if (sibling != Handle() && (type == BS_AUTORADIOBUTTON || type == BS_RADIOBUTTON)) {
             SendMessageW(sibling, BM_SETCHECK, BST_UNCHECKED, 0);
         }
-        sibling = GetNextDlgGroupItem(parent, sibling, FALSE);
     }
 }
 

@@ -66,6 +66,7 @@ bool SaveWindowPicture(HWND hwnd, const std::string& name) {
 
 TEST(Screenshot, TheThreeDialogs) {
     if (!ScreenshotFolder()) GTEST_SKIP() << "HORVANE_SCREENSHOT_DIR is not set";
+    FixedClock clock({2024, 1, 5, 12, 15, 26, 0});
     RemoveSettingsFile();
     {
         TMainForm main;

@@ -59,8 +59,6 @@ protected:
     FixedClock clock_{Moment};
     std::unique_ptr<TMainForm> main_;
 };
-
-void Click(const TControl& button) { SendMessageW(button.Handle(), BM_CLICK, 0, 0); }
 }  // namespace
 
 TEST_F(SetDialogTest, ControlsStandAsDesignedInTabOrderWithNeitherDefaultNorCancelButton) {
@@ -70,7 +68,7 @@ TEST_F(SetDialogTest, ControlsStandAsDesignedInTabOrderWithNeitherDefaultNorCanc
     EXPECT_EQ(ClientSize(d.Handle()).cy, d.Scale(152));
     EXPECT_EQ(d.Left(), 0);
     EXPECT_EQ(d.Top(), 0);
-    EXPECT_TRUE(HasStyle(d.Handle(), WS_THICKFRAME));  // the designer's default border: sizeable
+    EXPECT_TRUE(HasStyle(d.Handle(), WS_THICKFRAME));  // the default border: sizeable
 
     struct Expected {
         const TControl* control;
@@ -182,6 +180,27 @@ TEST_F(SetDialogTest, ADoubleClickOnTheColourBoxOffersTheChooserWhichStartsFromI
         // Cancel keeps the box's colour; OK at once gives the chooser's starting colour, black.
         EXPECT_EQ(d.EditColor.Color(), button == IDOK ? 0u : 0x123456u);
     }
+}
+
+TEST_F(SetDialogTest, EnterAndEscapeDoNothingForNeitherButtonIsTheDefaultOrTheCancelButton) {
+    TSetDialog d(*main_);
+    bool stillOpen = false;
+    ModalScript script({
+        [&] {
+            if (GetActiveWindow() != d.Handle()) return false;
+            SetFocus(d.CheckBoxFront.Handle());
+            PostKey(VK_RETURN);
+            PostKey(VK_ESCAPE);
+            return true;
+        },
+        [&] {
+            stillOpen = IsWindowVisible(d.Handle()) && d.ModalResult() == mrNone;
+            Click(d.ButtonOK);
+            return true;
+        },
+    });
+    EXPECT_EQ(d.ShowModal(), mrOk);
+    EXPECT_TRUE(stillOpen);
 }
 
 TEST_F(SetDialogTest, CancelAndTheCloseBoxApplyNothingButTheClockIsRefreshed) {

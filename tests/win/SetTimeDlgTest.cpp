@@ -113,6 +113,24 @@ TEST_F(SetTimeDlgTest, ControlsStandInTheirParentsInTabOrderAtTheirDesignedPlace
     check(dlg_->Handle(), formChildren);
     check(dlg_->GroupBox1.Handle(), groupChildren);
 
+    // Neighbouring weekday boxes overlap by a pixel or two; the later box keeps the shared strip.
+    for (size_t bit = 0; bit + 1 < 7; ++bit) {
+        SCOPED_TRACE(bit);
+        const Bounds96 box = PlaceOf(d.DayBoxes()[bit]->Handle());
+        const int shown = PlaceOf(d.DayBoxes()[bit + 1]->Handle()).Left - box.Left;
+        HRGN region = CreateRectRgn(0, 0, 0, 0);
+        const int kind = GetWindowRgn(d.DayBoxes()[bit]->Handle(), region);
+        RECT extent{};
+        GetRgnBox(region, &extent);
+        DeleteObject(region);
+        if (shown < box.Width) {
+            EXPECT_EQ(kind, SIMPLEREGION);
+            EXPECT_EQ(extent.right, shown);
+        } else {
+            EXPECT_EQ(kind, ERROR);  // no region: the whole box shows
+        }
+    }
+
     EXPECT_EQ(GetDlgCtrlID(d.OKBtn.Handle()), IDOK);
     EXPECT_TRUE(HasStyle(d.OKBtn.Handle(), BS_DEFPUSHBUTTON));
     EXPECT_EQ(GetDlgCtrlID(d.CancelBtn.Handle()), IDCANCEL);
@@ -148,7 +166,7 @@ TEST_F(SetTimeDlgTest, ARadioHandlerRunsOnlyWhenItsButtonBecomesChecked) {
     };
     for (const Step& step : steps) {
         if (step.byUser) {
-            SendMessageW(radios[step.radio]->Handle(), BM_CLICK, 0, 0);
+            Click(*radios[step.radio]);
         } else {
             radios[step.radio]->SetChecked(step.check);
         }
@@ -161,12 +179,39 @@ TEST_F(SetTimeDlgTest, ARadioHandlerRunsOnlyWhenItsButtonBecomesChecked) {
     // Only the checked radio button is a tab stop of the group.
     EXPECT_TRUE(HasStyle(radios[0]->Handle(), WS_TABSTOP));
     EXPECT_FALSE(HasStyle(radios[2]->Handle(), WS_TABSTOP));
+    // Checking one by code unchecks the rest of its group, a disabled button too.
+    radios[2]->SetChecked(true);
+    radios[2]->SetEnabled(false);
+    radios[0]->SetChecked(true);
+    EXPECT_FALSE(radios[2]->Checked());
+}
+
+TEST_F(SetTimeDlgTest, TheArrowKeysMoveTheConditionAndRunItsHandler) {
+    int condition = 0, enabled = 0;
+    ModalScript script({
+        [&] {
+            if (GetActiveWindow() != dlg_->Handle()) return false;
+            SetFocus(dlg_->RadioButtonOnece.Handle());
+            PostKey(VK_UP);  // from the first button of the group round to the last
+            return true;
+        },
+        [&] {
+            condition = Condition();
+            enabled = DaysEnabled();
+            Click(dlg_->CancelBtn);
+            return true;
+        },
+    });
+    dlg_->ShowModal();
+    EXPECT_TRUE(script.Done());
+    EXPECT_EQ(condition, 2);
+    EXPECT_EQ(enabled, 1);
 }
 
 TEST_F(SetTimeDlgTest, TheWeekdaysAreStoredOnlyForTheWeekdayCondition) {
-    SendMessageW(dlg_->RadioButtonDays.Handle(), BM_CLICK, 0, 0);
+    Click(dlg_->RadioButtonDays);
     for (TCheckBox* box : {&dlg_->CheckBoxMon, &dlg_->CheckBoxWed, &dlg_->CheckBoxFri}) {
-        SendMessageW(box->Handle(), BM_CLICK, 0, 0);
+        Click(*box);
     }
     TSetTimeDlg other(host_);
     other.RadioButtonDays.SetChecked(true);
@@ -257,9 +302,9 @@ TEST_F(SetTimeDlgTest, OKAndEnterGiveOKWhileCancelEscapeAndTheCloseBoxGiveCancel
         uint8_t valid;
     };
     const Case cases[] = {
-        {"OK", [](TSetTimeDlg& d) { SendMessageW(d.OKBtn.Handle(), BM_CLICK, 0, 0); }, mrOk, 1},
+        {"OK", [](TSetTimeDlg& d) { Click(d.OKBtn); }, mrOk, 1},
         {"Enter", [](TSetTimeDlg&) { PostKey(VK_RETURN); }, mrOk, 1},
-        {"Cancel", [](TSetTimeDlg& d) { SendMessageW(d.CancelBtn.Handle(), BM_CLICK, 0, 0); }, mrCancel, 0},
+        {"Cancel", [](TSetTimeDlg& d) { Click(d.CancelBtn); }, mrCancel, 0},
         {"Escape", [](TSetTimeDlg&) { PostKey(VK_ESCAPE); }, mrCancel, 0},
         {"close box", [](TSetTimeDlg& d) { PostMessageW(d.Handle(), WM_SYSCOMMAND, SC_CLOSE, 0); }, mrCancel, 0},
     };

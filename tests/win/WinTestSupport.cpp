@@ -57,6 +57,8 @@ SIZE ClientSize(HWND hwnd) {
     return {r.right, r.bottom};
 }
 
+void Click(const TControl& control) { SendMessageW(control.Handle(), BM_CLICK, 0, 0); }
+
 void PostKey(WPARAM virtualKey) {
     HWND target = GetFocus();
     if (!target) target = GetActiveWindow();

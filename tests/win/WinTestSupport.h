@@ -36,6 +36,8 @@ std::string TextOf(HWND hwnd);  // code page 932
 bool HasStyle(HWND hwnd, DWORD style);
 SIZE ClientSize(HWND hwnd);
 
+// Clicks a button, check box or radio button as the user would.
+void Click(const TControl& control);
 // Sends a key press to the window with the focus through the application's loop, as typing would.
 void PostKey(WPARAM virtualKey);
 
