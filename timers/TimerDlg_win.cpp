@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "core/Os.h"
+#include "core/Placement.h"
 #include "forms/TimerDlgLayout.h"
 #include "settings/IniFile.h"
 #include "settings/MainSettings.h"
@@ -115,6 +116,24 @@ void TTimerDlg::FormActivate() {
     SetLeft(StoredLeft);
 }
 
+void TTimerDlg::KeepReachable() {
+    // A place wholly outside every monitor (one that was unplugged) would leave a modal dialog that nobody
+    // can see in front of a disabled clock: it comes back on the nearest monitor instead. A place that is
+    // partly on a screen stays as stored.
+    RECT window{};
+    GetWindowRect(Handle(), &window);
+    const RECT stored{StoredLeft, StoredTop, StoredLeft + (window.right - window.left),
+                      StoredTop + (window.bottom - window.top)};
+    if (MonitorFromRect(&stored, MONITOR_DEFAULTTONULL)) return;
+    MONITORINFO mi{};
+    mi.cbSize = sizeof mi;
+    GetMonitorInfoW(MonitorFromRect(&stored, MONITOR_DEFAULTTONEAREST), &mi);
+    const ScreenRect placed = MoveInside({stored.left, stored.top, stored.right, stored.bottom},
+                                         {mi.rcWork.left, mi.rcWork.top, mi.rcWork.right, mi.rcWork.bottom});
+    StoredTop = placed.Top;
+    StoredLeft = placed.Left;
+}
+
 void TTimerDlg::FormDpiChanged() {
     // The form has placed its controls for the new DPI; the columns keep their widths in 96-DPI terms.
     std::array<ColumnLayout, 4> columns{};
@@ -128,6 +147,7 @@ void TTimerDlg::LoadLayout() {
     TIniFile ini(SettingsPath(Os::ExePath()));
     StoredTop = ini.ReadInteger(Section, "Top", DefaultPosition);
     StoredLeft = ini.ReadInteger(Section, "Left", DefaultPosition);
+    KeepReachable();
     const std::string widths = ini.ReadString(Section, "Width", "");
     const std::string alignments = ini.ReadString(Section, "Aliment", "");
     g->ParseColumnLayout(CurrentColumns, ColumnCount, alignments, widths, DefaultColumns);

@@ -28,7 +28,8 @@ public:
     TPopupMenu PopupMenu1;
     TMenuItem PopupAddTimer, PopupEditTimer, PopupDelTimer;
 
-    // The dialog's top and left edge in screen pixels as stored; applied at every activation.
+    // The dialog's top and left edge in screen pixels as stored (brought back onto a monitor when they lie
+    // wholly outside every one); applied at every activation.
     int32_t StoredTop = 0;
     int32_t StoredLeft = 0;
 
@@ -49,6 +50,7 @@ protected:
 
 private:
     void CreateComponents(HWND owner);
+    void KeepReachable();
 
     TimerList& timers_;
     int columnsDpi_ = 96;  // the DPI the list's column widths were last set for

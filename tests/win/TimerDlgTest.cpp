@@ -193,6 +193,31 @@ TEST_F(TimerDlgTest, AStoredLayoutIsAppliedWithDefaultsForUnusableValuesAndTheLa
     EXPECT_EQ(ReadSettingsFile(), "[TimerDlg]\r\nTop=80\r\nLeft=70\r\nWidth=80,301,65,90\r\nAliment=1,2,0,0\r\n");
 }
 
+TEST_F(TimerDlgTest, AStoredPlaceOffEveryMonitorComesBackOnTheNearestOne) {
+    struct Case {
+        int left, top;
+        bool kept;
+    };
+    const Case cases[] = {{-100, -50, true}, {-5000, 300, false}, {300, 90000, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.left);
+        WriteSettingsFile("[TimerDlg]\r\nTop=" + std::to_string(c.top) + "\r\nLeft=" + std::to_string(c.left) + "\r\n");
+        TTimerDlg& d = Open();
+        Activate();
+        if (c.kept) {
+            EXPECT_EQ(d.Left(), c.left);
+            EXPECT_EQ(d.Top(), c.top);
+        } else {
+            RECT r;
+            GetWindowRect(d.Handle(), &r);
+            EXPECT_NE(MonitorFromRect(&r, MONITOR_DEFAULTTONULL), nullptr);
+            EXPECT_EQ(d.Left(), d.StoredLeft);
+            EXPECT_EQ(d.Top(), d.StoredTop);
+        }
+        dlg_.reset();
+    }
+}
+
 TEST_F(TimerDlgTest, ColumnWidthsAreKeptIn96DpiTermsWhenTheDialogMovesToAnotherDpi) {
     TTimerDlg& d = Open();
     Activate();
