@@ -13,8 +13,7 @@
 //       Posts WM_CLOSE to every top-level window of CLASS and waits until none is left.
 //   LagProbe idle SECONDS CLASS...
 //       Counts the caption changes of each top-level window CLASS for SECONDS, reading the text the system
-//       keeps (no message reaches the clock, so the probe does not wake it), and reads each process's CPU
-//       time before and after.
+//       keeps (no message reaches the clock, so the probe does not wake it).
 #include <windows.h>
 #include <timeapi.h>
 
@@ -177,8 +176,7 @@ int Idle(int seconds, const std::vector<std::wstring>& classes) {
         std::wstring className;
         HWND window;
         std::wstring last;
-        int changes = 0;
-        double cpuBefore = 0;
+        int changes;
     };
     std::vector<Watched> watched;
     for (const auto& name : classes) {
@@ -187,8 +185,7 @@ int Idle(int seconds, const std::vector<std::wstring>& classes) {
             PrintError(L"LagProbe: no window of class " + name);
             return 1;
         }
-        watched.push_back(
-            {name, window, Probe::StoredText(window), 0, Probe::ReadFigures(Probe::ProcessOf(window)).cpuMs});
+        watched.push_back({name, window, Probe::StoredText(window), 0});
     }
     const double start = Probe::NowMs();
     const double end = start + seconds * 1000.0;
@@ -204,10 +201,8 @@ int Idle(int seconds, const std::vector<std::wstring>& classes) {
     }
     const double elapsed = (Probe::NowMs() - start) / 1000.0;
     for (auto& w : watched) {
-        const double cpu = Probe::ReadFigures(Probe::ProcessOf(w.window)).cpuMs;
         Print(L"idle class=" + w.className + L" seconds=" + Fixed(elapsed) + L" title_changes=" +
-              std::to_wstring(w.changes) + L" changes_per_s=" + Fixed(w.changes / elapsed, 3) + L" windows_cpu_ms=" +
-              (cpu < 0 || w.cpuBefore < 0 ? L"unknown" : Fixed(cpu - w.cpuBefore, 0)));
+              std::to_wstring(w.changes) + L" changes_per_s=" + Fixed(w.changes / elapsed, 3));
     }
     return 0;
 }

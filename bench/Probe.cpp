@@ -119,32 +119,27 @@ Figures ReadFigures(DWORD pid) {
     Figures figures;
     HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid);
     if (!process) return figures;
-    figures.gdiObjects = GetGuiResources(process, GR_GDIOBJECTS);
-    figures.userObjects = GetGuiResources(process, GR_USEROBJECTS);
+    const auto reported = [](long long value) { return value > 0 ? value : -1; };
+    figures.gdiObjects = reported(GetGuiResources(process, GR_GDIOBJECTS));
+    figures.userObjects = reported(GetGuiResources(process, GR_USEROBJECTS));
     DWORD handles = 0;
-    if (GetProcessHandleCount(process, &handles)) figures.handles = handles;
+    if (GetProcessHandleCount(process, &handles)) figures.handles = reported(handles);
     PROCESS_MEMORY_COUNTERS_EX memory{};
     memory.cb = sizeof memory;
     if (GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory), sizeof memory)) {
-        figures.privateBytes = static_cast<long long>(memory.PrivateUsage);
-        figures.workingSet = static_cast<long long>(memory.WorkingSetSize);
-    }
-    FILETIME created, exited, kernel, user;
-    if (GetProcessTimes(process, &created, &exited, &kernel, &user)) {
-        const auto ticks = [](const FILETIME& t) {
-            return (static_cast<unsigned long long>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
-        };
-        figures.cpuMs = static_cast<double>(ticks(kernel) + ticks(user)) / 10000.0;
+        figures.privateBytes = reported(static_cast<long long>(memory.PrivateUsage));
+        figures.workingSet = reported(static_cast<long long>(memory.WorkingSetSize));
     }
     CloseHandle(process);
     return figures;
 }
 
 std::wstring FiguresText(const Figures& f) {
-    return L"gdi=" + std::to_wstring(f.gdiObjects) + L" user=" + std::to_wstring(f.userObjects) + L" handles=" +
-           std::to_wstring(f.handles) + L" private_kib=" +
-           std::to_wstring(f.privateBytes < 0 ? -1 : f.privateBytes / 1024) + L" working_set_kib=" +
-           std::to_wstring(f.workingSet < 0 ? -1 : f.workingSet / 1024) + L" cpu_ms=" + Fixed(f.cpuMs, 0);
+    const auto text = [](long long value, long long unit = 1) {
+        return value < 0 ? std::wstring(L"n/a") : std::to_wstring(value / unit);
+    };
+    return L"gdi=" + text(f.gdiObjects) + L" user=" + text(f.userObjects) + L" handles=" + text(f.handles) +
+           L" private_kib=" + text(f.privateBytes, 1024) + L" working_set_kib=" + text(f.workingSet, 1024);
 }
 
 // ---------------------------------------------------------------------------------------------------------

@@ -48,14 +48,15 @@ private:
     PROCESS_INFORMATION info_{};
 };
 
-// What the system reports about a process's resources. A figure the system cannot give is -1.
+// What the system reports about a process's resources. A figure the system does not report is -1 (Wine
+// answers 0 for GDI and USER objects, handles and private bytes of another process: never true of a
+// running program with windows, so 0 counts as not reported too).
 struct Figures {
     long long gdiObjects = -1;
     long long userObjects = -1;
     long long handles = -1;
     long long privateBytes = -1;
     long long workingSet = -1;
-    double cpuMs = -1;
 };
 Figures ReadFigures(DWORD pid);
 std::wstring FiguresText(const Figures& figures);
