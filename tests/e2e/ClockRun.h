@@ -16,7 +16,9 @@ public:
         folder_ = Driver::MakeTempFolder(L"hv");
         exe_ = folder_ + L"\\Horvane2010.exe";
         EXPECT_TRUE(Driver::CopyFileTo(Driver::ExeFolder() + L"\\Horvane2010.exe", exe_));
-        if (!settings.empty()) EXPECT_TRUE(Driver::WriteBytes(IniPath(), settings));
+        if (!settings.empty()) {
+            EXPECT_TRUE(Driver::WriteBytes(IniPath(), settings));
+        }
         program_ = Driver::Program::Start(exe_, folder_, showCmd);
         EXPECT_NE(program_.Pid(), 0u);
         app_ = Driver::WaitForWindow(program_.Pid(), L"Horvane2010.Application", 15000, false);
