@@ -70,6 +70,10 @@ void TApplication::Run() {
         ProcessMessage(msg);
     }
     terminated_ = true;
+    // A quit message left in the queue would close at once any message box that shut-down still has to
+    // show (a settings file that refuses the save).
+    while (PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    }
 }
 
 void TApplication::ProcessMessage(MSG& msg) {
