@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/DateTime.h"
+#include "core/IntText.h"
 
 #ifdef _WIN32
 struct HWND__;
@@ -47,11 +48,6 @@ inline constexpr uint32_t ListViewStyleGridLines = 0x1;
 
 // The style with the five option bits set or cleared; every other bit keeps its value.
 uint32_t ApplyListViewOptions(uint32_t currentStyle, const ListViewOptions& options);
-
-// Strict integer text: decimal with an optional minus sign, or 0x/0X and hex digits up to 0xFFFFFFFF (read
-// as the 32-bit pattern, so 0xFFFFFFFF is -1). No blanks. nullopt for anything else or out of range.
-std::optional<int32_t> TryStrToInt(std::string_view text);
-int32_t StrToIntDef(std::string_view text, int32_t defaultValue);
 
 class TCommonCtrl {
 public:

@@ -7,23 +7,13 @@
 #include <algorithm>
 
 #include "common/CommonCtrl.h"
+#include "ui/ListView.h"
 #include "ui/Wide.h"
 
 namespace {
 int ColumnCountOf(HWND listView) {
     HWND header = reinterpret_cast<HWND>(SendMessageW(listView, LVM_GETHEADER, 0, 0));
     return header ? static_cast<int>(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0)) : 0;
-}
-
-int FormatOf(int8_t alignment) {
-    switch (alignment) {
-        case 1:
-            return LVCFMT_RIGHT;
-        case 2:
-            return LVCFMT_CENTER;
-        default:
-            return LVCFMT_LEFT;
-    }
 }
 
 int8_t AlignmentOf(int format) {
@@ -75,7 +65,7 @@ void TCommonCtrl::SetColumnLayout(HWND listView, std::span<const ColumnLayout> l
         }
         LVCOLUMNW column{};
         column.mask = LVCF_FMT;
-        column.fmt = FormatOf(entry.Alignment);
+        column.fmt = ColumnFormat(entry.Alignment);
         SendMessageW(listView, LVM_SETCOLUMNW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&column));
         SendMessageW(listView, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(i), MAKELPARAM(entry.Width, 0));
     }

@@ -35,6 +35,8 @@
 //     Windows' profile cache) and its value reads with the file's rules (blanks trimmed, quotes removed).
 #include "settings/IniFile.h"
 
+#include "core/IntText.h"
+
 #include <limits>
 #include <optional>
 #include <unordered_map>
@@ -141,38 +143,6 @@ std::string_view ValueAsRead(std::string_view raw) {
         value = value.substr(1, value.size() - 2);
     }
     return value;
-}
-
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
-std::optional<int32_t> ParseInt32(std::string_view text) {
-    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
-        uint64_t value = 0;
-        for (const char c : text.substr(2)) {
-            const int digit = HexDigit(c);
-            if (digit < 0) return std::nullopt;
-            value = value * 16 + static_cast<uint64_t>(digit);
-            if (value > std::numeric_limits<uint32_t>::max()) return std::nullopt;
-        }
-        return static_cast<int32_t>(static_cast<uint32_t>(value));  // modular since C++20
-    }
-    const bool negative = !text.empty() && text[0] == '-';
-    if (negative) text.remove_prefix(1);
-    if (text.empty()) return std::nullopt;
-    int64_t value = 0;
-    for (const char c : text) {
-        if (c < '0' || c > '9') return std::nullopt;
-        value = value * 10 + (c - '0');
-        if (value > int64_t{1} << 31) return std::nullopt;
-    }
-    if (negative) value = -value;
-    if (value > std::numeric_limits<int32_t>::max()) return std::nullopt;
-    return static_cast<int32_t>(value);
 }
 
 }  // namespace
@@ -461,7 +431,7 @@ std::string TIniFile::ReadString(std::string_view section, std::string_view key,
 int32_t TIniFile::ReadInteger(std::string_view section, std::string_view key, int32_t defaultValue) const {
     const auto value = doc_->Read(section, key);
     if (!value) return defaultValue;
-    return ParseInt32(CutToReadLimit(*value)).value_or(defaultValue);
+    return TryStrToInt(CutToReadLimit(*value)).value_or(defaultValue);
 }
 
 void TIniFile::WriteString(std::string_view section, std::string_view key, std::string_view value) {

@@ -6,8 +6,7 @@
 #include "ui/Menu.h"
 #include "ui/Wide.h"
 
-namespace {
-int FormatOf(int alignment) {
+int ColumnFormat(int alignment) {
     switch (alignment) {
         case 1:
             return LVCFMT_RIGHT;
@@ -17,7 +16,6 @@ int FormatOf(int alignment) {
             return LVCFMT_LEFT;
     }
 }
-}  // namespace
 
 bool TListView::Create(TForm& form, HWND parent, const Bounds96& bounds, UINT id) {
     bounds_ = bounds;
@@ -35,7 +33,7 @@ void TListView::AddColumn(std::string_view caption, int width, int alignment) {
     std::wstring text = Widen(caption);
     LVCOLUMNW column{};
     column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
-    column.fmt = FormatOf(alignment);
+    column.fmt = ColumnFormat(alignment);
     column.cx = width;
     column.pszText = text.data();
     column.iSubItem = ColumnCount();

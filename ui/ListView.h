@@ -11,6 +11,9 @@
 class TForm;
 class TPopupMenu;
 
+// The list-view column format (LVCFMT_*) for an alignment code: 0 left, 1 right, 2 centred.
+int ColumnFormat(int alignment);
+
 class TListView : public TControl {
 public:
     bool Create(TForm& form, HWND parent, const Bounds96& bounds, UINT id);
