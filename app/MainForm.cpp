@@ -1,6 +1,6 @@
 #include "app/MainForm.h"
 
-#include <shellapi.h>
+#include "ui/SystemLibraries.h"
 
 #include "common/CommonCtrl.h"
 #include "core/Clock.h"
@@ -224,7 +224,7 @@ void TMainForm::LogoutClick() {
     info.lpVerb = L"open";
     info.lpFile = path.c_str();
     info.nShow = SW_SHOW;
-    ShellExecuteExW(&info);
+    ShellExecuteExLate(&info);
 }
 
 void TMainForm::AddLogSleepClick() { AppendLog(SleepMarkText); }
@@ -243,7 +243,7 @@ void TMainForm::RunScript(int32_t index) {
     info.cbSize = sizeof info;
     info.lpFile = path->c_str();
     info.nShow = SW_SHOW;
-    ShellExecuteExW(&info);
+    ShellExecuteExLate(&info);
 }
 
 // ---------------------------------------------------------------------------------------------------------

@@ -7,7 +7,7 @@ file(GLOB APP_SOURCES CONFIGURE_DEPENDS
     ui/*.cpp app/*.cpp settings/*_win.cpp timers/*_win.cpp common/*_win.cpp)
 list(REMOVE_ITEM APP_SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/app/main.cpp)
 add_library(horvane_app STATIC ${APP_SOURCES})
-target_link_libraries(horvane_app PUBLIC horvane_core comctl32 comdlg32 shell32 ole32 gdi32 user32 uxtheme)
+target_link_libraries(horvane_app PUBLIC horvane_core comctl32 gdi32 user32 uxtheme)
 
 add_executable(Horvane2010 WIN32 app/main.cpp app/Horvane2010.rc)
 target_link_libraries(Horvane2010 PRIVATE horvane_app)

@@ -8,6 +8,7 @@
 #include "core/Os.h"
 #include "forms/SetDialogLayout.h"
 #include "ui/ColorDialog.h"
+#include "ui/SystemLibraries.h"
 
 namespace {
 constexpr int GlyphSize = 16;
@@ -16,8 +17,8 @@ HICON ShellSmallIcon(const PathString& path) {
     // With SHGFI_USEFILEATTRIBUTES the shell does not open the file: it gives the icon it shows for a file
     // of that name and type.
     SHFILEINFOW sfi{};
-    if (!SHGetFileInfoW(path.c_str(), FILE_ATTRIBUTE_ARCHIVE, &sfi, sizeof sfi,
-                        SHGFI_ICON | SHGFI_USEFILEATTRIBUTES | SHGFI_SMALLICON)) {
+    if (!ShGetFileInfoLate(path.c_str(), FILE_ATTRIBUTE_ARCHIVE, &sfi, sizeof sfi,
+                           SHGFI_ICON | SHGFI_USEFILEATTRIBUTES | SHGFI_SMALLICON)) {
         return nullptr;
     }
     return sfi.hIcon;

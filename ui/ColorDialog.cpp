@@ -2,6 +2,8 @@
 
 #include <commdlg.h>
 
+#include "ui/SystemLibraries.h"
+
 namespace {
 COLORREF g_customColors[16] = {
     0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF,
@@ -16,7 +18,7 @@ bool TColorDialog::Execute(HWND owner) {
     cc.rgbResult = Color;
     cc.lpCustColors = g_customColors;
     cc.Flags = CC_RGBINIT;
-    if (!ChooseColorW(&cc)) return false;
+    if (!ChooseColorLate(&cc)) return false;
     Color = cc.rgbResult;
     return true;
 }

@@ -19,6 +19,9 @@ int ColumnFormat(int alignment) {
 
 bool TListView::Create(TForm& form, HWND parent, const Bounds96& bounds, UINT id) {
     bounds_ = bounds;
+    // Registered when the first list view is made, not at every start of the program.
+    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_LISTVIEW_CLASSES};
+    InitCommonControlsEx(&icc);
     if (!CreateControlWindow(
             WC_LISTVIEWW, WS_EX_CLIENTEDGE,
             WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS | LVS_REPORT | LVS_SINGLESEL | LVS_SHAREIMAGELISTS, 0,
