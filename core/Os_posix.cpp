@@ -1,4 +1,6 @@
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -70,7 +72,23 @@ bool FileExists(const PathString& path) {
     return ::stat(path.c_str(), &st) == 0;
 }
 
+// A save that was killed leaves its temporary file behind; the next save clears away those of processes
+// that are gone.
+void RemoveAbandonedTemps(const PathString& path) {
+    const PathString folder = ExtractFilePath(path);
+    const PathString name = path.substr(folder.size());
+    DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
+    if (!dir) return;
+    while (const dirent* entry = ::readdir(dir)) {
+        const unsigned long pid = TempFileOwner(entry->d_name, name);
+        if (pid == 0 || pid == static_cast<unsigned long>(::getpid())) continue;
+        if (::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH) ::unlink((folder + entry->d_name).c_str());
+    }
+    ::closedir(dir);
+}
+
 bool ReplaceFileBytes(const PathString& path, std::string_view bytes) {
+    RemoveAbandonedTemps(path);
     const PathString temp = path + ".~" + std::to_string(::getpid()) + ".tmp";
     const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0) return false;

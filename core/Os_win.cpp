@@ -31,6 +31,31 @@ std::wstring AppendMutexName(const PathString& path) {
     return name;
 }
 
+bool ProcessIsGone(DWORD pid) {
+    HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, pid);
+    if (!process) return GetLastError() == ERROR_INVALID_PARAMETER;
+    const bool gone = WaitForSingleObject(process, 0) == WAIT_OBJECT_0;
+    CloseHandle(process);
+    return gone;
+}
+
+// A save that was killed leaves its temporary file behind; the next save clears away those of processes
+// that are gone.
+void RemoveAbandonedTemps(const PathString& path) {
+    const PathString folder = ExtractFilePath(path);
+    const PathString name = path.substr(folder.size());
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((path + L".~*.tmp").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return;
+    do {
+        const unsigned long pid = TempFileOwner(found.cFileName, name);
+        if (pid != 0 && pid != GetCurrentProcessId() && ProcessIsGone(pid)) {
+            DeleteFileW((folder + found.cFileName).c_str());
+        }
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+}
+
 bool IsReadOnlyFile(const PathString& path) {
     const DWORD attributes = GetFileAttributesW(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0;
@@ -84,6 +109,7 @@ bool ReplaceFileBytes(const PathString& path, std::string_view bytes) {
         SetLastError(ERROR_ACCESS_DENIED);
         return false;
     }
+    RemoveAbandonedTemps(path);
     wchar_t suffix[32];
     wsprintfW(suffix, L".~%lu.tmp", GetCurrentProcessId());
     const std::wstring temp = path + suffix;

@@ -27,3 +27,21 @@ PathString ExtractFilePath(PathView path) {
 }
 
 PathString AsciiToPath(std::string_view ascii) { return PathString(ascii.begin(), ascii.end()); }
+
+unsigned long TempFileOwner(PathView fileName, PathView targetName) {
+    const PathView prefix = PATH_TEXT(".~");
+    const PathView suffix = PATH_TEXT(".tmp");
+    if (fileName.size() <= targetName.size() + prefix.size() + suffix.size()) return 0;
+    if (fileName.substr(0, targetName.size()) != targetName) return 0;
+    fileName.remove_prefix(targetName.size());
+    if (fileName.substr(0, prefix.size()) != prefix) return 0;
+    fileName.remove_prefix(prefix.size());
+    if (fileName.substr(fileName.size() - suffix.size()) != suffix) return 0;
+    fileName.remove_suffix(suffix.size());
+    unsigned long pid = 0;
+    for (PathChar c : fileName) {
+        if (c < PATH_TEXT('0') || c > PATH_TEXT('9') || pid > 0xFFFFFFFFul / 10) return 0;
+        pid = pid * 10 + static_cast<unsigned long>(c - PATH_TEXT('0'));
+    }
+    return pid;
+}

@@ -23,3 +23,7 @@ PathString ExtractFilePath(PathView path);
 
 // An ASCII text as a path (for fixed names such as "vbs\\hibe.vbs").
 PathString AsciiToPath(std::string_view ascii);
+
+// Saves write "<name>.~<pid>.tmp" beside the file first. For a file name in the folder, the process id of
+// such a temporary file of the target, or 0 when the name is not one.
+unsigned long TempFileOwner(PathView fileName, PathView targetName);

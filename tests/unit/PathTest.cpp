@@ -24,3 +24,13 @@ TEST(Path, ExtractFilePathKeepsTheTrailingDelimiter) {
     EXPECT_EQ(ExtractFilePath(PATH_TEXT("/opt/clock")), PATH_TEXT("/opt/"));
     EXPECT_EQ(ExtractFilePath(PATH_TEXT("clock.exe")), PATH_TEXT(""));
 }
+
+TEST(Path, TemporaryFilesOfASaveAreRecognisedByTheirExactName) {
+    EXPECT_EQ(TempFileOwner(PATH_TEXT("clock.ini.~1234.tmp"), PATH_TEXT("clock.ini")), 1234u);
+    EXPECT_EQ(TempFileOwner(PATH_TEXT("clock.ini.~.tmp"), PATH_TEXT("clock.ini")), 0u);
+    EXPECT_EQ(TempFileOwner(PATH_TEXT("clock.ini.~12a4.tmp"), PATH_TEXT("clock.ini")), 0u);
+    EXPECT_EQ(TempFileOwner(PATH_TEXT("other.ini.~1234.tmp"), PATH_TEXT("clock.ini")), 0u);
+    EXPECT_EQ(TempFileOwner(PATH_TEXT("clock.ini.~1234.tmp.bak"), PATH_TEXT("clock.ini")), 0u);
+    EXPECT_EQ(TempFileOwner(PATH_TEXT("clock.ini"), PATH_TEXT("clock.ini")), 0u);
+    EXPECT_EQ(TempFileOwner(PATH_TEXT("clock.ini.~99999999999.tmp"), PATH_TEXT("clock.ini")), 0u);
+}
