@@ -1,0 +1,131 @@
+// The timer schedule edited through the real dialogs, with real mouse and keyboard input, and found in the
+// settings file after the program ended.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <regex>
+
+#include "tests/e2e/ClockRun.h"
+
+namespace {
+class TimerDialogs {
+public:
+    explicit TimerDialogs(ClockRun& run) : run_(run), pid_(run.Program().Pid()) {}
+
+    HWND OpenList() {
+        Driver::Activate(run_.Clock());
+        Driver::KeyChord({VK_CONTROL, 'T'});
+        list_ = Driver::FindDialog(pid_, L"ダイアログ", 5000);
+        const auto views = list_ ? Driver::Children(list_, WC_LISTVIEWW) : std::vector<HWND>{};
+        listView_ = views.empty() ? nullptr : views.front();
+        return listView_;
+    }
+
+    // Runs a command of the list's popup menu by its access key, the menu opened by a right-click on a
+    // point of the list (which, as in every list view, selects the item there) or, with no point, by the
+    // context-menu key for the selected item.
+    void Command(int x, int y, WORD accessKey) {
+        Driver::Click(x, y, Driver::Button::Right);
+        ChooseFromMenu(accessKey);
+    }
+    void Command(WORD accessKey) {
+        Driver::KeyChord({VK_SHIFT, VK_F10});
+        ChooseFromMenu(accessKey);
+    }
+    void ChooseFromMenu(WORD accessKey) {
+        ASSERT_NE(Driver::WaitForWindow(pid_, L"#32768", 3000), nullptr) << "the list's popup menu";
+        Driver::Key(accessKey);
+    }
+
+    // Fills in the condition dialog's title and presses its OK button.
+    void Condition(const std::wstring& title) {
+        HWND dialog = Driver::FindDialog(pid_, L"条件指定", 5000);
+        ASSERT_NE(dialog, nullptr);
+        const auto edits = Driver::Children(dialog, L"Edit");
+        ASSERT_FALSE(edits.empty());
+        Driver::Send(edits.front(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(title.c_str()));
+        Press(dialog, L"OK");
+        ASSERT_TRUE(Driver::WaitUntil([&] { return !IsWindow(dialog) || !Driver::Visible(dialog); }, 3000));
+    }
+
+    static void Press(HWND dialog, const wchar_t* caption) {
+        HWND button = Driver::FindChild(dialog, L"Button", caption);
+        ASSERT_NE(button, nullptr) << Driver::Utf8(caption);
+        Driver::Post(button, BM_CLICK);
+    }
+
+    LRESULT Items() const { return Driver::Send(listView_, LVM_GETITEMCOUNT, 0, 0).value_or(-1); }
+    LRESULT Selected() const { return Driver::Send(listView_, LVM_GETNEXTITEM, -1, LVNI_SELECTED).value_or(-2); }
+    HWND List() const { return list_; }
+    HWND ListView() const { return listView_; }
+
+private:
+    ClockRun& run_;
+    DWORD pid_;
+    HWND list_ = nullptr;
+    HWND listView_ = nullptr;
+};
+
+std::string Cp932(const std::wstring& text) {
+    std::string bytes(text.size() * 2, '\0');
+    bytes.resize(
+        static_cast<size_t>(WideCharToMultiByte(932, 0, text.data(), static_cast<int>(text.size()), bytes.data(),
+                                                static_cast<int>(bytes.size()), nullptr, nullptr)));
+    return bytes;
+}
+}  // namespace
+
+TEST(TimerDialogs, AddEditAndDeleteThroughTheRealDialogsReachTheSettingsFile) {
+    ClockRun run;
+    Driver::MakeProcessDpiAware();
+    TimerDialogs dialogs(run);
+    HWND listView = dialogs.OpenList();
+    ASSERT_NE(listView, nullptr);
+    EXPECT_EQ(dialogs.Items(), 0);
+    const RECT area = Driver::WindowRect(listView);
+    const auto headers = Driver::Children(listView, WC_HEADERW);
+    ASSERT_FALSE(headers.empty());
+    const int firstRow = Driver::WindowRect(headers.front()).bottom + 6;
+    const int x = area.left + 80;
+
+    dialogs.Command(x, area.bottom - 40, 'A');
+    dialogs.Condition(L"朝会");
+    dialogs.Command(x, area.bottom - 40, 'A');
+    dialogs.Condition(L"会議,定例");  // a comma in the title
+    ASSERT_TRUE(Driver::WaitUntil([&] { return dialogs.Items() == 2; }, 3000));
+
+    // Edit the first: select it with the mouse, change its title.
+    Driver::Click(x, firstRow);
+    ASSERT_TRUE(Driver::WaitUntil([&] { return dialogs.Selected() == 0; }, 3000));
+    dialogs.Command('E');
+    dialogs.Condition(L"朝会 (変更)");
+    ASSERT_TRUE(Driver::WaitUntil([&] { return dialogs.Items() == 2; }, 3000));
+
+    // Delete the second, after the confirmation.
+    // The second row starts a row's height below the first: step down until a click selects it.
+    for (int y = firstRow; y < firstRow + 60 && dialogs.Selected() != 1; y += 3) {
+        Driver::Click(x, y);
+        Driver::WaitUntil([&] { return dialogs.Selected() >= 0; }, 500);
+    }
+    ASSERT_EQ(dialogs.Selected(), 1);
+    dialogs.Command('D');
+    HWND confirm = Driver::FindDialog(run.Program().Pid(), L"確認", 5000);
+    ASSERT_NE(confirm, nullptr);
+    TimerDialogs::Press(confirm, L"OK");
+    ASSERT_TRUE(Driver::WaitUntil([&] { return dialogs.Items() == 1; }, 3000));
+
+    TimerDialogs::Press(dialogs.List(), L"OK");
+    ASSERT_TRUE(Driver::WaitUntil([&] { return !IsWindow(dialogs.List()) || !Driver::Visible(dialogs.List()); }, 3000));
+    ASSERT_TRUE(run.Close());
+
+    const std::string ini = run.Ini();
+    const std::regex timers("\\[TimerData\\]\r\nTimerData00=" + Cp932(L"朝会 \\(変更\\)") +
+                            ",0,\\d\\d:\\d\\d:\\d\\d,0\r\n$");
+    EXPECT_TRUE(std::regex_search(ini, timers)) << ini;
+    EXPECT_EQ(ini.find("TimerData01"), std::string::npos) << "the deleted record is gone";
+    EXPECT_NE(ini.find("[TimerDlg]\r\nTop=320\r\nLeft=320\r\nWidth=53,301,65,57\r\nAliment=1,0,0,0\r\n"),
+              std::string::npos)
+        << ini;
+}
