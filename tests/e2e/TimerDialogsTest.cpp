@@ -5,6 +5,7 @@
 
 #include <commctrl.h>
 
+#include <functional>
 #include <regex>
 
 #include "tests/e2e/ClockRun.h"
@@ -23,26 +24,20 @@ public:
         return listView_;
     }
 
-    // Runs a command of the list's popup menu by its access key, the menu opened by a right-click on a
-    // point of the list (which, as in every list view, selects the item there) or, with no point, by the
-    // context-menu key for the selected item.
-    void Command(int x, int y, WORD accessKey) {
-        Driver::Click(x, y, Driver::Button::Right);
-        ChooseFromMenu(accessKey);
+    // Runs a command of the list's popup menu by its access key and returns the window it opens (found by
+    // caption). The menu opens by a right-click on a point of the list (which, as in every list view,
+    // selects the item there) or, with no point, by the context-menu key for the selected item. A key that
+    // arrives before the menu has the keyboard is lost: then the menu is closed and the command tried again.
+    HWND Command(int x, int y, WORD accessKey, const wchar_t* opens) {
+        return Run([&] { Driver::Click(x, y, Driver::Button::Right); }, accessKey, opens);
     }
-    void Command(WORD accessKey) {
-        Driver::KeyChord({VK_SHIFT, VK_F10});
-        ChooseFromMenu(accessKey);
-    }
-    void ChooseFromMenu(WORD accessKey) {
-        ASSERT_NE(Driver::WaitForWindow(pid_, L"#32768", 3000), nullptr) << "the list's popup menu";
-        Driver::Key(accessKey);
+    HWND Command(WORD accessKey, const wchar_t* opens) {
+        return Run([] { Driver::KeyChord({VK_SHIFT, VK_F10}); }, accessKey, opens);
     }
 
     // Fills in the condition dialog's title and presses its OK button.
-    void Condition(const std::wstring& title) {
-        HWND dialog = Driver::FindDialog(pid_, L"条件指定", 5000);
-        ASSERT_NE(dialog, nullptr);
+    static void Condition(HWND dialog, const std::wstring& title) {
+        ASSERT_NE(dialog, nullptr) << "the condition dialog";
         const auto edits = Driver::Children(dialog, L"Edit");
         ASSERT_FALSE(edits.empty());
         Driver::Send(edits.front(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(title.c_str()));
@@ -62,6 +57,18 @@ public:
     HWND ListView() const { return listView_; }
 
 private:
+    HWND Run(const std::function<void()>& open, WORD accessKey, const wchar_t* opens) {
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            open();
+            HWND menu = Driver::WaitForWindow(pid_, L"#32768", 3000);
+            if (!menu) continue;
+            Driver::Key(accessKey);
+            if (HWND window = Driver::FindDialog(pid_, opens, 3000)) return window;
+            if (IsWindow(menu) && Driver::Visible(menu)) Driver::Key(VK_ESCAPE);
+        }
+        return nullptr;
+    }
+
     ClockRun& run_;
     DWORD pid_;
     HWND list_ = nullptr;
@@ -90,17 +97,15 @@ TEST(TimerDialogs, AddEditAndDeleteThroughTheRealDialogsReachTheSettingsFile) {
     const int firstRow = Driver::WindowRect(headers.front()).bottom + 6;
     const int x = area.left + 80;
 
-    dialogs.Command(x, area.bottom - 40, 'A');
-    dialogs.Condition(L"朝会");
-    dialogs.Command(x, area.bottom - 40, 'A');
-    dialogs.Condition(L"会議,定例");  // a comma in the title
+    const wchar_t* condition = L"条件指定";
+    TimerDialogs::Condition(dialogs.Command(x, area.bottom - 40, 'A', condition), L"朝会");
+    TimerDialogs::Condition(dialogs.Command(x, area.bottom - 40, 'A', condition), L"会議,定例");  // a comma
     ASSERT_TRUE(Driver::WaitUntil([&] { return dialogs.Items() == 2; }, 3000));
 
     // Edit the first: select it with the mouse, change its title.
     Driver::Click(x, firstRow);
     ASSERT_TRUE(Driver::WaitUntil([&] { return dialogs.Selected() == 0; }, 3000));
-    dialogs.Command('E');
-    dialogs.Condition(L"朝会 (変更)");
+    TimerDialogs::Condition(dialogs.Command('E', condition), L"朝会 (変更)");
     ASSERT_TRUE(Driver::WaitUntil([&] { return dialogs.Items() == 2; }, 3000));
 
     // Delete the second, after the confirmation.
@@ -110,8 +115,7 @@ TEST(TimerDialogs, AddEditAndDeleteThroughTheRealDialogsReachTheSettingsFile) {
         Driver::WaitUntil([&] { return dialogs.Selected() >= 0; }, 500);
     }
     ASSERT_EQ(dialogs.Selected(), 1);
-    dialogs.Command('D');
-    HWND confirm = Driver::FindDialog(run.Program().Pid(), L"確認", 5000);
+    HWND confirm = dialogs.Command('D', L"確認");
     ASSERT_NE(confirm, nullptr);
     TimerDialogs::Press(confirm, L"OK");
     ASSERT_TRUE(Driver::WaitUntil([&] { return dialogs.Items() == 1; }, 3000));
