@@ -40,3 +40,23 @@ bool TControl::Enabled() const { return Handle() && IsWindowEnabled(Handle()); }
 void TControl::SetVisible(bool visible) {
     if (Handle()) ShowWindow(Handle(), visible ? SW_SHOWNA : SW_HIDE);
 }
+
+bool TControl::HandleGround(HBRUSH ground, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    switch (message) {
+        case WM_ERASEBKGND: {
+            RECT r;
+            GetClientRect(Handle(), &r);
+            FillRect(reinterpret_cast<HDC>(wParam), &r, ground);
+            result = 1;
+            return true;
+        }
+        case WM_CTLCOLORSTATIC:
+        case WM_CTLCOLORBTN:
+        case WM_CTLCOLOREDIT:
+        case WM_CTLCOLORLISTBOX:
+            result = SendMessageW(GetParent(Handle()), message, wParam, lParam);
+            return true;
+        default:
+            return false;
+    }
+}

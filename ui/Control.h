@@ -33,6 +33,11 @@ public:
     void SetVisible(bool visible);
 
 protected:
+    // For controls that show on their form's ground: the background is painted with the ground's brush,
+    // and the colour questions of the controls inside go up to the form. True when the message was one
+    // of those, with its answer in result.
+    bool HandleGround(HBRUSH ground, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+
     Bounds96 bounds_;
     int dpi_ = 96;
 };

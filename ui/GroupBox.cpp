@@ -16,22 +16,8 @@ bool TGroupBox::Create(TForm& form, HWND parent, const Bounds96& bounds, std::st
 }
 
 LRESULT TGroupBox::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-        case WM_ERASEBKGND: {
-            // The frame control paints only its edge and caption; the form clips its children.
-            RECT r;
-            GetClientRect(Handle(), &r);
-            FillRect(reinterpret_cast<HDC>(wParam), &r, form_->BackgroundBrush());
-            return 1;
-        }
-        case WM_CTLCOLORSTATIC:
-        case WM_CTLCOLORBTN:
-        case WM_CTLCOLOREDIT:
-        case WM_CTLCOLORLISTBOX:
-            // Not taken by the child itself: the controls inside show on the form's ground.
-            return SendMessageW(GetParent(Handle()), message, wParam, lParam);
-        default:
-            break;
-    }
+    // The frame control paints only its edge and caption; the form clips its children.
+    LRESULT result = 0;
+    if (HandleGround(form_->BackgroundBrush(), message, wParam, lParam, result)) return result;
     return TControl::WndProc(message, wParam, lParam);
 }

@@ -47,6 +47,9 @@ void TLabel::FitToText() {
 }
 
 LRESULT TLabel::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    HBRUSH ground = form_ ? form_->BackgroundBrush() : GetSysColorBrush(COLOR_BTNFACE);
+    LRESULT result = 0;
+    if (HandleGround(ground, message, wParam, lParam, result)) return result;
     switch (message) {
         case WM_SETFONT: {
             font_ = reinterpret_cast<HFONT>(wParam);
@@ -55,13 +58,6 @@ LRESULT TLabel::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
         }
         case WM_GETFONT:
             return reinterpret_cast<LRESULT>(font_);
-        case WM_ERASEBKGND: {
-            RECT r;
-            GetClientRect(Handle(), &r);
-            FillRect(reinterpret_cast<HDC>(wParam), &r,
-                     form_ ? form_->BackgroundBrush() : GetSysColorBrush(COLOR_BTNFACE));
-            return 1;
-        }
         case WM_PAINT: {
             PAINTSTRUCT ps;
             HDC dc = BeginPaint(Handle(), &ps);

@@ -34,6 +34,8 @@ void TPanel::Paint(HDC dc) const {
 }
 
 LRESULT TPanel::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    LRESULT result = 0;
+    if (HandleGround(form_->BackgroundBrush(), message, wParam, lParam, result)) return result;
     switch (message) {
         case WM_SETFONT:
             font_ = reinterpret_cast<HFONT>(wParam);
@@ -41,12 +43,6 @@ LRESULT TPanel::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         case WM_GETFONT:
             return reinterpret_cast<LRESULT>(font_);
-        case WM_ERASEBKGND: {
-            RECT r;
-            GetClientRect(Handle(), &r);
-            FillRect(reinterpret_cast<HDC>(wParam), &r, form_->BackgroundBrush());
-            return 1;
-        }
         case WM_PAINT: {
             PAINTSTRUCT ps;
             HDC dc = BeginPaint(Handle(), &ps);
@@ -54,12 +50,6 @@ LRESULT TPanel::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
             EndPaint(Handle(), &ps);
             return 0;
         }
-        case WM_CTLCOLORSTATIC:
-        case WM_CTLCOLORBTN:
-        case WM_CTLCOLOREDIT:
-        case WM_CTLCOLORLISTBOX:
-            // Not taken by the child itself: the controls inside show on the form's ground.
-            return SendMessageW(GetParent(Handle()), message, wParam, lParam);
         default:
             break;
     }
