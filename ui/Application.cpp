@@ -53,7 +53,6 @@ bool TApplication::StartedMinimized() {
 
 void TApplication::ShowMainForm() {
     if (!mainForm_) return;
-    mainFormShown_ = true;
     mainForm_->Show();
 }
 

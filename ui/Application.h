@@ -64,5 +64,4 @@ private:
     TForm* mainForm_ = nullptr;
     TForm* activeForm_ = nullptr;
     bool terminated_ = false;
-    bool mainFormShown_ = false;
 };

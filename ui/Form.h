@@ -99,7 +99,6 @@ private:
     int modalResult_ = mrNone;
     bool modal_ = false;
     bool dialogKeys_ = false;
-    bool everShown_ = false;
     TPopupMenu* popupMenu_ = nullptr;
     std::vector<TControl*> controls_;
     std::vector<TTimer*> timers_;
