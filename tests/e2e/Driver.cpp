@@ -514,14 +514,29 @@ bool MouseUp(Button button) {
     return SendInputs(inputs);
 }
 
+// Under load Wine may hand out a press sent in the same batch as the move before the pointer has
+// arrived, so the press would land at the old point: move, wait for the pointer, then press.
+static bool MoveAndSettle(int x, int y) {
+    if (!MouseMove(x, y)) return false;
+    const ULONGLONG deadline = GetTickCount64() + 2000;
+    POINT p{};
+    while (GetCursorPos(&p) && (p.x != x || p.y != y)) {
+        if (GetTickCount64() >= deadline) return false;
+        Sleep(5);
+    }
+    return true;
+}
+
 bool Click(int x, int y, Button button) {
-    std::vector<INPUT> inputs{MoveInput(x, y), ButtonInput(button, true), ButtonInput(button, false)};
+    if (!MoveAndSettle(x, y)) return false;
+    std::vector<INPUT> inputs{ButtonInput(button, true), ButtonInput(button, false)};
     return SendInputs(inputs);
 }
 
 bool DoubleClick(int x, int y, Button button) {
-    std::vector<INPUT> inputs{MoveInput(x, y), ButtonInput(button, true), ButtonInput(button, false),
-                              ButtonInput(button, true), ButtonInput(button, false)};
+    if (!MoveAndSettle(x, y)) return false;
+    std::vector<INPUT> inputs{ButtonInput(button, true), ButtonInput(button, false), ButtonInput(button, true),
+                              ButtonInput(button, false)};
     return SendInputs(inputs);
 }
 
