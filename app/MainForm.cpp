@@ -51,7 +51,10 @@ TMainForm::~TMainForm() {
 }
 
 void TMainForm::CreateComponents() {
-    CreateForm(MainFormDesign, TApplication::Instance().Handle(), false);
+    // No owner: an owned window does not leave the topmost band everywhere, and a window never becomes
+    // topmost while it owns another. A tool window: the application window alone has the task-bar button.
+    CreateForm(MainFormDesign, nullptr, false);
+    SetWindowLongW(Handle(), GWL_EXSTYLE, GetWindowLongW(Handle(), GWL_EXSTYLE) | WS_EX_TOOLWINDOW);
     LabelTime.Create(*this, Handle(), LabelTimeBounds, LabelTimeSample);
     PopupMenu1.Items = {&Logout,   &N3,      &PopupTimer, &N1, &PopupHibernation,
                         &Minimize, &Setting, &PopupEnd,   &N2, &AddLogSleep};

@@ -1,6 +1,8 @@
 // The real clock, started in a folder of its own and driven from this process.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "core/PowerTexts.h"
 #include "tests/e2e/ClockRun.h"
 
@@ -17,6 +19,27 @@ std::wstring WaitForClockTitle(ClockRun& run) {
         5000);
     return title;
 }
+
+bool Topmost(HWND window) { return (Driver::ExStyle(window) & WS_EX_TOPMOST) != 0; }
+
+void ClickCentre(HWND window) {
+    const RECT r = Driver::WindowRect(window);
+    Driver::Click((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+}
+
+// Opens the settings dialog as a user does: the clock's menu, then its item's key.
+HWND OpenSettings(ClockRun& run) {
+    const RECT r = Driver::WindowRect(run.Clock());
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        Driver::Activate(run.Clock());
+        Driver::Click(r.left + 20, r.top + 8, Driver::Button::Right);
+        if (Driver::WaitForWindow(run.Program().Pid(), L"#32768", 3000)) {
+            Driver::Key('S');
+            return Driver::FindDialog(run.Program().Pid(), L"設定", 5000);
+        }
+    }
+    return nullptr;
+}
 }  // namespace
 
 TEST(Clock, FirstRunShowsTheCompactClockTicksAndSavesDefaults) {
@@ -27,7 +50,10 @@ TEST(Clock, FirstRunShowsTheCompactClockTicksAndSavesDefaults) {
     EXPECT_EQ(r.right - r.left, 48);
     EXPECT_EQ(r.bottom - r.top, 16);
     EXPECT_EQ(Driver::Style(run.Clock()) & (WS_CAPTION | WS_THICKFRAME), 0);
-    EXPECT_EQ(Driver::Owner(run.Clock()), run.App()) << "the clock has no task-bar button of its own";
+    // No owner, so that stay-on-top switches both ways; a tool window, so that the only task-bar button is the
+    // application's (Wine here runs without a task bar: the styles are what can be read).
+    EXPECT_EQ(Driver::Owner(run.Clock()), nullptr);
+    EXPECT_EQ(Driver::ExStyle(run.Clock()) & (WS_EX_TOOLWINDOW | WS_EX_APPWINDOW), WS_EX_TOOLWINDOW);
     EXPECT_EQ(Driver::Text(run.Clock()), L"") << "the caption is cleared at the first activation";
 
     // The title and the label show the time, and the title moves on with the clock.
@@ -162,4 +188,26 @@ TEST(Clock, DoubleClickOnTheMarginMinimisesButNotOnTheLabel) {
     const std::wstring title = WaitForClockTitle(run);
     EXPECT_TRUE(Driver::WaitUntil([&] { return run.Title() != title; }, 3000));
     ASSERT_TRUE(run.Close());
+}
+
+TEST(Clock, StayOnTopFromTheSettingsDialogTakesBothWaysUnderTheDialog) {
+    ClockRun run("[Horvane2010]\r\nFront=1\r\n");
+    Driver::MakeProcessDpiAware();
+    ASSERT_TRUE(Driver::WaitUntil([&] { return Topmost(run.Clock()); }, 3000)) << "from the stored setting";
+    for (const bool on : {false, true}) {
+        SCOPED_TRACE(on ? "ticked" : "unticked");
+        HWND dialog = OpenSettings(run);
+        ASSERT_NE(dialog, nullptr);
+        // Modal over the clock, and above it, topmost or not.
+        EXPECT_NE(Driver::Style(run.Clock()) & WS_DISABLED, 0);
+        const auto windows = Driver::TopWindows(run.Program().Pid());
+        EXPECT_LT(std::find(windows.begin(), windows.end(), dialog),
+                  std::find(windows.begin(), windows.end(), run.Clock()));
+        ClickCentre(Driver::FindChild(dialog, L"Button", L"常に手前に表示する"));
+        ClickCentre(Driver::FindChild(dialog, L"Button", L"OK"));
+        ASSERT_TRUE(Driver::WaitUntil([&] { return !IsWindow(dialog); }, 5000));
+        EXPECT_TRUE(Driver::WaitUntil([&] { return Topmost(run.Clock()) == on; }, 3000));
+    }
+    ASSERT_TRUE(run.Close());
+    EXPECT_NE(run.Ini().find("Front=1\r\n"), std::string::npos) << run.Ini();
 }
