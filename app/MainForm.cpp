@@ -160,7 +160,13 @@ void TMainForm::ApplyCompactLayout() {
     SetWindowPos(Handle(), nullptr, 0, 0, Scale(CompactWidth), Scale(CompactHeight),
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     LabelTime.SetLeftTop(CompactLabelLeft, CompactLabelTop);
+    ShowBackColor();
+}
+
+void TMainForm::ShowBackColor() {
     SetColor(BackColor);
+    // The label has no ground of its own: it is painted anew with the window, not at its next text.
+    RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
 }
 
 void TMainForm::FormDpiChanged() {

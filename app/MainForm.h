@@ -45,6 +45,7 @@ public:
     void TickClock();
     void RefreshClock();
     void ApplyCompactLayout();
+    void ShowBackColor();
 
     // Window interaction and menu.
     void FormMouseDown(int x, int y);

@@ -19,7 +19,7 @@ void TMainForm::SettingClick() {
             const auto color = static_cast<uint32_t>(dialog->EditColor.Color());
             if (color != BackColor) {
                 BackColor = color;
-                SetColor(BackColor);
+                ShowBackColor();
             }
         }
     }

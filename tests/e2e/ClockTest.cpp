@@ -211,3 +211,48 @@ TEST(Clock, StayOnTopFromTheSettingsDialogTakesBothWaysUnderTheDialog) {
     ASSERT_TRUE(run.Close());
     EXPECT_NE(run.Ini().find("Front=1\r\n"), std::string::npos) << run.Ini();
 }
+
+TEST(Clock, OKWithANewColourShowsItOnTheWholeClockAtOnce) {
+    ClockRun run;
+    Driver::MakeProcessDpiAware();
+    const RECT r = Driver::WindowRect(run.Clock());
+    const RECT label = Driver::WindowRect(run.Label());
+    // The margin, and points of the label's ground along its top and bottom rows.
+    std::vector<POINT> ground{{r.left, r.top}};
+    for (const LONG y : {label.top, label.bottom - 1}) {
+        for (LONG x = label.left; x < label.right; x += 4) {
+            if (Driver::ScreenPixel(x, y) == RGB(128, 255, 0)) ground.push_back({x, y});
+        }
+    }
+    ASSERT_GT(ground.size(), 5u);
+    HWND dialog = OpenSettings(run);
+    ASSERT_NE(dialog, nullptr);
+    const auto edits = Driver::Children(dialog, L"Edit");
+    ASSERT_EQ(edits.size(), 1u);
+    const RECT box = Driver::WindowRect(edits[0]);
+    Driver::DoubleClick((box.left + box.right) / 2, (box.top + box.bottom) / 2);
+    // The chooser starts on black, so its OK gives black.
+    HWND chooser = nullptr;
+    ASSERT_TRUE(Driver::WaitUntil(
+        [&] {
+            for (HWND w : Driver::TopWindows(run.Program().Pid(), L"#32770")) {
+                if (Driver::Visible(w) && Driver::Owner(w) == dialog) chooser = w;
+            }
+            return chooser != nullptr;
+        },
+        5000));
+    ClickCentre(Driver::FindChild(chooser, L"Button", L"OK"));
+    ASSERT_TRUE(Driver::WaitUntil([&] { return !IsWindow(chooser); }, 5000));
+    // Just after a tick, so that the next one is most of a second away.
+    const std::wstring shown = Driver::Text(run.Label()).value_or(L"");
+    ASSERT_TRUE(Driver::WaitUntil([&] { return Driver::Text(run.Label()).value_or(L"") != shown; }, 3000));
+    ClickCentre(Driver::FindChild(dialog, L"Button", L"OK"));
+    EXPECT_TRUE(Driver::WaitUntil(
+        [&] {
+            return std::all_of(ground.begin(), ground.end(),
+                               [](POINT p) { return Driver::ScreenPixel(p.x, p.y) == RGB(0, 0, 0); });
+        },
+        400));
+    ASSERT_TRUE(run.Close());
+    EXPECT_NE(run.Ini().find("Color=0\r\n"), std::string::npos) << run.Ini();
+}
