@@ -194,6 +194,11 @@ void TMainForm::FormMouseMove(int x, int y) {
 
 void TMainForm::FormMouseUp() { Dragging = false; }
 
+void TMainForm::EndDrag() {
+    FormMouseUp();
+    if (GetCapture() == Handle()) ReleaseCapture();
+}
+
 void TMainForm::FormDblClick() { TApplication::Instance().Minimize(); }
 
 void TMainForm::MinimizeClick() {
@@ -354,11 +359,14 @@ LRESULT TMainForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
             return HandlePowerBroadcast(wParam);
         case WM_ENDSESSION:
             return HandleEndSession(wParam);
-        case WM_LBUTTONDOWN:
         case WM_LBUTTONDBLCLK:
+            FormDblClick();
+            // The double-click minimised the application and hid the clock: nothing is left to drag.
+            if (!IsWindowVisible(Handle())) return 0;
+            [[fallthrough]];
+        case WM_LBUTTONDOWN:
             // A left press holds the mouse until release, so a fast drag does not lose the window.
             SetCapture(Handle());
-            if (message == WM_LBUTTONDBLCLK) FormDblClick();
             FormMouseDown(x, y);
             return 0;
         case WM_RBUTTONDOWN:
@@ -368,8 +376,18 @@ LRESULT TMainForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
             FormMouseDown(x, y);
             return 0;
         case WM_MOUSEMOVE:
-            FormMouseMove(x, y);
+            // A drag whose release went elsewhere (onto the label, into the menu) ends at the first move
+            // with no button held.
+            if (wParam & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON)) {
+                FormMouseMove(x, y);
+            } else {
+                EndDrag();
+            }
             return 0;
+        case WM_CAPTURECHANGED:
+        case WM_CANCELMODE:
+            EndDrag();
+            break;
         case WM_LBUTTONUP:
             if (GetCapture() == Handle()) ReleaseCapture();
             FormMouseUp();

@@ -89,6 +89,7 @@ private:
     void CreateComponents();
     void ShowWriteError(const PathString& path);
     void SetTitle(const std::string& text);
+    void EndDrag();
 
     bool destroyed_ = false;
     bool sessionEnded_ = false;

@@ -50,17 +50,22 @@ TEST(Menu, TheMenuOpensWhenTheRightButtonIsReleasedAndEndsTheDrag) {
     ClockRun run;
     Driver::MakeProcessDpiAware();
     const RECT r = Driver::WindowRect(run.Clock());
-    // While the pointer stays on the window's own surface, the right button drags too.
-    Driver::MouseMove(r.left + 47, r.top + 15);
+    // A right-press on the margin starts a drag; released over the label, it opens the menu there.
+    Driver::MouseMove(r.left + 1, r.top + 8);
     Driver::MouseDown(Driver::Button::Right);
-    Driver::MouseMove(r.left + 47, r.top + 15);
+    Driver::MouseMove(r.left + 20, r.top + 8);
     Driver::MouseUp(Driver::Button::Right);
     HWND menu = Driver::WaitForWindow(run.Program().Pid(), L"#32768", 3000);
     ASSERT_NE(menu, nullptr);
     Driver::Key(VK_ESCAPE);
     ASSERT_TRUE(Driver::WaitUntil([&] { return !Driver::Visible(menu); }, 3000));
-    // The drag ended with the menu: moving the mouse now moves nothing.
-    Driver::MouseMove(r.left + 30, r.top + 10);
-    EXPECT_FALSE(Driver::WaitUntil([&] { return Driver::WindowRect(run.Clock()).left != r.left; }, 300));
+    // No button is held any more: moving across the margin moves nothing.
+    for (int x = 4; x <= 44; x += 8) Driver::MouseMove(r.left + x, r.top + 15);
+    EXPECT_FALSE(Driver::WaitUntil(
+        [&] {
+            const RECT now = Driver::WindowRect(run.Clock());
+            return now.left != r.left || now.top != r.top;
+        },
+        300));
     ASSERT_TRUE(run.Close());
 }

@@ -197,17 +197,35 @@ TEST_F(MainFormTest, StayOnTopSwitchesBothWaysWithoutMovingOrActivatingTheClock)
     EXPECT_TRUE(EqualRect(&before, &after));
 }
 
-TEST_F(MainFormTest, DraggingFollowsThePointFirstGrabbed) {
+TEST_F(MainFormTest, ADragFollowsThePointFirstGrabbedAndEndsWhereverTheButtonWasReleased) {
     ShowClock();
+    HWND clock = form_->Handle();
     const int left = form_->Left();
     const int top = form_->Top();
-    form_->FormMouseDown(1, 8);
-    form_->FormMouseMove(31, 18);  // client point as the window stands: moved by 30, 10
+    SendMessageW(clock, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(1, 8));
+    SendMessageW(clock, WM_MOUSEMOVE, MK_RBUTTON, MAKELPARAM(31, 18));  // as the window stands: 30, 10 on
     EXPECT_EQ(form_->Left(), left + 30);
     EXPECT_EQ(form_->Top(), top + 10);
-    form_->FormMouseUp();
-    form_->FormMouseMove(50, 50);
-    EXPECT_EQ(form_->Left(), left + 30) << "no drag after the button is released";
+    // A release, a move with no button held (the release reached another window), a cancelled mode, a lost
+    // capture: the next move drags nothing.
+    const UINT endings[] = {WM_LBUTTONUP, WM_MOUSEMOVE, WM_CANCELMODE, WM_CAPTURECHANGED};
+    for (const UINT message : endings) {
+        SendMessageW(clock, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(1, 8));
+        SendMessageW(clock, message, 0, MAKELPARAM(1, 8));
+        EXPECT_NE(GetCapture(), clock) << message;
+        const int now = form_->Left();
+        SendMessageW(clock, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(21, 8));
+        EXPECT_EQ(form_->Left(), now) << message;
+    }
+    // A double-click that minimises leaves nothing armed for the clock's return.
+    SendMessageW(clock, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(1, 8));
+    EXPECT_FALSE(IsWindowVisible(clock));
+    EXPECT_TRUE(form_->Minimized);
+    TApplication::Instance().Restore();
+    EXPECT_TRUE(IsWindowVisible(clock));
+    EXPECT_FALSE(form_->Minimized);
+    EXPECT_FALSE(form_->Dragging);
+    EXPECT_NE(GetCapture(), clock);
 }
 
 TEST_F(MainFormTest, DestructionSavesTheSettingsAndLogsTheEndLast) {
