@@ -176,9 +176,15 @@ TEST(Clock, DraggingTheMarginMovesTheClockByExactlyThePointersTravel) {
     EXPECT_NE(run.Ini().find("Top=50\r\nLeft=700\r\n"), std::string::npos) << run.Ini();
 }
 
-TEST(Clock, DoubleClickOnTheMarginMinimisesButNotOnTheLabel) {
+TEST(Clock, MinimiseAndRestoreHideAndShowTheClockWhoeverAsksAndADoubleClickLeavesNoDrag) {
     ClockRun run;
+    Driver::MakeProcessDpiAware();
     const RECT r = Driver::WindowRect(run.Clock());
+    const auto label = [&] { return Driver::Text(run.Label()).value_or(L""); };
+    const auto labelRuns = [&](DWORD timeoutMs = 3000) {
+        const std::wstring shown = label();
+        return Driver::WaitUntil([&] { return label() != shown; }, timeoutMs);
+    };
     ASSERT_TRUE(Driver::DoubleClick(r.left + 20, r.top + 8));
     EXPECT_FALSE(Driver::WaitUntil([&] { return !Driver::Visible(run.Clock()); }, 500));
     ASSERT_TRUE(Driver::DoubleClick(r.left + 1, r.top + 8));
@@ -187,6 +193,22 @@ TEST(Clock, DoubleClickOnTheMarginMinimisesButNotOnTheLabel) {
     // The title goes on ticking while minimised.
     const std::wstring title = WaitForClockTitle(run);
     EXPECT_TRUE(Driver::WaitUntil([&] { return run.Title() != title; }, 3000));
+
+    // Back through the task-bar button's command: the label runs again, and no drag was left armed.
+    Driver::Send(run.App(), WM_SYSCOMMAND, SC_RESTORE, 0);
+    ASSERT_TRUE(Driver::WaitUntil([&] { return Driver::Visible(run.Clock()); }, 3000));
+    EXPECT_TRUE(labelRuns());
+    Driver::MouseMove(r.left + 1, r.top + 3);
+    Driver::MouseMove(r.left + 1, r.top + 12);
+    EXPECT_FALSE(Driver::WaitUntil([&] { return Driver::WindowRect(run.Clock()).top != r.top; }, 300));
+
+    // Another program minimising and restoring the application is followed the same way.
+    ShowWindow(run.App(), SW_MINIMIZE);
+    EXPECT_TRUE(Driver::WaitUntil([&] { return !Driver::Visible(run.Clock()); }, 3000));
+    EXPECT_FALSE(labelRuns(1500)) << "the label rests while the application is minimised";
+    ShowWindow(run.App(), SW_RESTORE);
+    EXPECT_TRUE(Driver::WaitUntil([&] { return Driver::Visible(run.Clock()); }, 3000));
+    EXPECT_TRUE(labelRuns());
     ASSERT_TRUE(run.Close());
 }
 

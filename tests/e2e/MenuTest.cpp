@@ -69,3 +69,4 @@ TEST(Menu, TheMenuOpensWhenTheRightButtonIsReleasedAndEndsTheDrag) {
         300));
     ASSERT_TRUE(run.Close());
 }
+
