@@ -355,10 +355,21 @@ LRESULT TMainForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     const int x = static_cast<short>(LOWORD(lParam));
     const int y = static_cast<short>(HIWORD(lParam));
     switch (message) {
-        case WM_POWERBROADCAST:
-            return HandlePowerBroadcast(wParam);
+        case WM_POWERBROADCAST: {
+            const LRESULT answer = HandlePowerBroadcast(wParam);
+            // A machine that wakes shows the time at once, not the one it went to sleep with.
+            if (wParam == PBT_APMRESUMEAUTOMATIC || wParam == PBT_APMRESUMESUSPEND) RefreshClock();
+            return answer;
+        }
         case WM_ENDSESSION:
             return HandleEndSession(wParam);
+        case WM_TIMECHANGE:
+            // A clock that runs shows the new time at once, and its ticks follow the new seconds.
+            if (Timer1.Enabled()) {
+                RefreshClock();
+                Timer1.SetEnabled(true);
+            }
+            return 0;
         case WM_LBUTTONDBLCLK:
             FormDblClick();
             // The double-click minimised the application and hid the clock: nothing is left to drag.

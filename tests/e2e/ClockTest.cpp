@@ -278,3 +278,24 @@ TEST(Clock, OKWithANewColourShowsItOnTheWholeClockAtOnce) {
     ASSERT_TRUE(run.Close());
     EXPECT_NE(run.Ini().find("Color=0\r\n"), std::string::npos) << run.Ini();
 }
+
+TEST(Clock, ATimeChangeOrAWakingMachineShowsTheTimeAtOnce) {
+    // Wine cannot set the system clock for a test: title and label are made stale instead, and the
+    // messages come as the system sends them. In title mode 1 no tick would touch the title for a minute.
+    ClockRun run("[Horvane2010]\r\nTaskBar=1\r\n");
+    ASSERT_TRUE(Driver::WaitUntil([&] { return run.Title().size() == 5; }, 5000));
+    const std::pair<UINT, WPARAM> events[] = {
+        {WM_TIMECHANGE, 0}, {WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC}, {WM_POWERBROADCAST, PBT_APMRESUMESUSPEND}};
+    for (const auto& [message, wParam] : events) {
+        SCOPED_TRACE(wParam);
+        Driver::Send(run.App(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"stale"));
+        Driver::Send(run.Label(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"stale"));
+        Driver::Send(run.Clock(), message, wParam, 0);
+        const std::wstring title = run.Title();
+        EXPECT_TRUE(title.size() == 5 && title[2] == L':') << Driver::Utf8(title);
+        EXPECT_TRUE(IsClockText(Driver::Text(run.Label()).value_or(L"")));
+    }
+    ASSERT_TRUE(run.Close());
+    EXPECT_EQ(run.LogTexts(), (std::vector<std::string>{"Program Start", std::string(PowerEventText(0x12)),
+                                                        std::string(PowerEventText(0x7)), "Program End"}));
+}

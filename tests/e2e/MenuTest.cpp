@@ -69,4 +69,3 @@ TEST(Menu, TheMenuOpensWhenTheRightButtonIsReleasedAndEndsTheDrag) {
         300));
     ASSERT_TRUE(run.Close());
 }
-
