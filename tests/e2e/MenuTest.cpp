@@ -69,3 +69,32 @@ TEST(Menu, TheMenuOpensWhenTheRightButtonIsReleasedAndEndsTheDrag) {
         300));
     ASSERT_TRUE(run.Close());
 }
+
+TEST(Menu, TheLogOpensInTheSystemsTextEditorWhereNoProgramIsAssociated) {
+    // Wine's prefix associates no program with ".log".
+    ClockRun run;
+    Driver::MakeProcessDpiAware();
+    const RECT r = Driver::WindowRect(run.Clock());
+    ASSERT_NE(OpenMenu(run, r.left + 20, r.top + 8), nullptr);
+    Driver::Key('L');
+    HWND editor = nullptr;
+    ASSERT_TRUE(Driver::WaitUntil(
+        [&] {
+            for (HWND w : Driver::TopWindows(0, L"Notepad")) {
+                if (Driver::Visible(w) && Driver::StoredText(w).find(L"Horvane2010") != std::wstring::npos) editor = w;
+            }
+            return editor != nullptr;
+        },
+        10000));
+    const auto edits = Driver::Children(editor, L"Edit");
+    ASSERT_FALSE(edits.empty());
+    EXPECT_EQ(Driver::Text(edits[0]).value_or(L""), Driver::FromCodePage(run.Log(), 932));
+    // Closed again, and its process with it.
+    HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, Driver::ProcessOf(editor));
+    Driver::Post(editor, WM_CLOSE);
+    if (process) {
+        if (WaitForSingleObject(process, 5000) != WAIT_OBJECT_0) TerminateProcess(process, 1);
+        CloseHandle(process);
+    }
+    ASSERT_TRUE(run.Close());
+}
