@@ -1,6 +1,8 @@
 // The popup menu and its shortcut, with real mouse and keyboard input.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "tests/e2e/ClockRun.h"
 
 namespace {
@@ -38,6 +40,19 @@ TEST(Menu, CtrlTOpensTheTimerListUntilTheMenuWasFirstOpened) {
                    !Driver::Visible(Driver::TopWindows(run.Program().Pid(), L"#32768")[0]);
         },
         3000));
+
+    // With the keyboard on the clock, the menu key and Shift+F10 open the menu at the clock.
+    for (const auto& keys : {std::vector<WORD>{VK_APPS}, std::vector<WORD>{VK_SHIFT, VK_F10}}) {
+        ASSERT_TRUE(Driver::Activate(run.Clock()));
+        Driver::KeyChord(keys);
+        HWND menu = Driver::WaitForWindow(run.Program().Pid(), L"#32768", 3000);
+        ASSERT_NE(menu, nullptr) << keys.size();
+        const RECT m = Driver::WindowRect(menu);
+        EXPECT_LE(std::abs(m.left - r.left), r.right - r.left);
+        EXPECT_LE(std::abs(m.top - r.bottom), r.bottom - r.top);
+        Driver::Key(VK_ESCAPE);
+        ASSERT_TRUE(Driver::WaitUntil([&] { return !Driver::Visible(menu); }, 3000));
+    }
 
     // From now on the timer item is disabled, and its shortcut with it.
     ASSERT_TRUE(Driver::Activate(run.Clock()));
