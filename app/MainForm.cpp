@@ -25,6 +25,27 @@ ScreenRect WindowScreenRect(HWND hwnd) {
     GetWindowRect(hwnd, &r);
     return {r.left, r.top, r.right, r.bottom};
 }
+
+// The editor is taken by its full path in the system folders, never found by a search.
+void OpenInTextEditor(const std::wstring& path) {
+    using FolderFunction = UINT(WINAPI*)(LPWSTR, UINT);
+    for (const FolderFunction folder : {FolderFunction{GetSystemDirectoryW}, FolderFunction{GetWindowsDirectoryW}}) {
+        wchar_t dir[MAX_PATH];
+        const UINT length = folder(dir, MAX_PATH);
+        if (length == 0 || length >= MAX_PATH) continue;
+        const std::wstring editor = std::wstring(dir, length) + L"\\notepad.exe";
+        if (GetFileAttributesW(editor.c_str()) == INVALID_FILE_ATTRIBUTES) continue;
+        std::wstring command = L"\"" + editor + L"\" \"" + path + L"\"";
+        STARTUPINFOW si{};
+        si.cb = sizeof si;
+        PROCESS_INFORMATION pi{};
+        if (CreateProcessW(editor.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+            CloseHandle(pi.hThread);
+            CloseHandle(pi.hProcess);
+        }
+        return;
+    }
+}
 }  // namespace
 
 TMainForm::TMainForm()
@@ -51,7 +72,10 @@ TMainForm::~TMainForm() {
 }
 
 void TMainForm::CreateComponents() {
-    CreateForm(MainFormDesign, TApplication::Instance().Handle(), false);
+    // No owner: an owned window does not leave the topmost band everywhere, and a window never becomes
+    // topmost while it owns another. A tool window: the application window alone has the task-bar button.
+    CreateForm(MainFormDesign, nullptr, false);
+    SetWindowLongW(Handle(), GWL_EXSTYLE, GetWindowLongW(Handle(), GWL_EXSTYLE) | WS_EX_TOOLWINDOW);
     LabelTime.Create(*this, Handle(), LabelTimeBounds, LabelTimeSample);
     PopupMenu1.Items = {&Logout,   &N3,      &PopupTimer, &N1, &PopupHibernation,
                         &Minimize, &Setting, &PopupEnd,   &N2, &AddLogSleep};
@@ -157,7 +181,13 @@ void TMainForm::ApplyCompactLayout() {
     SetWindowPos(Handle(), nullptr, 0, 0, Scale(CompactWidth), Scale(CompactHeight),
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     LabelTime.SetLeftTop(CompactLabelLeft, CompactLabelTop);
+    ShowBackColor();
+}
+
+void TMainForm::ShowBackColor() {
     SetColor(BackColor);
+    // The label has no ground of its own: it is painted anew with the window, not at its next text.
+    RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
 }
 
 void TMainForm::FormDpiChanged() {
@@ -184,6 +214,11 @@ void TMainForm::FormMouseMove(int x, int y) {
 }
 
 void TMainForm::FormMouseUp() { Dragging = false; }
+
+void TMainForm::EndDrag() {
+    FormMouseUp();
+    if (GetCapture() == Handle()) ReleaseCapture();
+}
 
 void TMainForm::FormDblClick() { TApplication::Instance().Minimize(); }
 
@@ -221,10 +256,15 @@ void TMainForm::LogoutClick() {
     const std::wstring path = LogPath(Os::ExePath());
     SHELLEXECUTEINFOW info{};
     info.cbSize = sizeof info;
+    info.fMask = SEE_MASK_FLAG_NO_UI;
     info.lpVerb = L"open";
     info.lpFile = path.c_str();
     info.nShow = SW_SHOW;
-    ShellExecuteExLate(&info);
+    if (ShellExecuteExLate(&info)) return;
+    // Where no program is associated with the log's type, the system's own text editor shows it.
+    if (GetLastError() == ERROR_NO_ASSOCIATION || info.hInstApp == reinterpret_cast<HINSTANCE>(SE_ERR_NOASSOC)) {
+        OpenInTextEditor(path);
+    }
 }
 
 void TMainForm::AddLogSleepClick() { AppendLog(SleepMarkText); }
@@ -341,15 +381,29 @@ LRESULT TMainForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     const int x = static_cast<short>(LOWORD(lParam));
     const int y = static_cast<short>(HIWORD(lParam));
     switch (message) {
-        case WM_POWERBROADCAST:
-            return HandlePowerBroadcast(wParam);
+        case WM_POWERBROADCAST: {
+            const LRESULT answer = HandlePowerBroadcast(wParam);
+            // A machine that wakes shows the time at once, not the one it went to sleep with.
+            if (wParam == PBT_APMRESUMEAUTOMATIC || wParam == PBT_APMRESUMESUSPEND) RefreshClock();
+            return answer;
+        }
         case WM_ENDSESSION:
             return HandleEndSession(wParam);
-        case WM_LBUTTONDOWN:
+        case WM_TIMECHANGE:
+            // A clock that runs shows the new time at once, and its ticks follow the new seconds.
+            if (Timer1.Enabled()) {
+                RefreshClock();
+                Timer1.SetEnabled(true);
+            }
+            return 0;
         case WM_LBUTTONDBLCLK:
+            FormDblClick();
+            // The double-click minimised the application and hid the clock: nothing is left to drag.
+            if (!IsWindowVisible(Handle())) return 0;
+            [[fallthrough]];
+        case WM_LBUTTONDOWN:
             // A left press holds the mouse until release, so a fast drag does not lose the window.
             SetCapture(Handle());
-            if (message == WM_LBUTTONDBLCLK) FormDblClick();
             FormMouseDown(x, y);
             return 0;
         case WM_RBUTTONDOWN:
@@ -359,8 +413,18 @@ LRESULT TMainForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
             FormMouseDown(x, y);
             return 0;
         case WM_MOUSEMOVE:
-            FormMouseMove(x, y);
+            // A drag whose release went elsewhere (onto the label, into the menu) ends at the first move
+            // with no button held.
+            if (wParam & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON)) {
+                FormMouseMove(x, y);
+            } else {
+                EndDrag();
+            }
             return 0;
+        case WM_CAPTURECHANGED:
+        case WM_CANCELMODE:
+            EndDrag();
+            break;
         case WM_LBUTTONUP:
             if (GetCapture() == Handle()) ReleaseCapture();
             FormMouseUp();

@@ -45,6 +45,7 @@ public:
     void TickClock();
     void RefreshClock();
     void ApplyCompactLayout();
+    void ShowBackColor();
 
     // Window interaction and menu.
     void FormMouseDown(int x, int y);
@@ -88,6 +89,7 @@ private:
     void CreateComponents();
     void ShowWriteError(const PathString& path);
     void SetTitle(const std::string& text);
+    void EndDrag();
 
     bool destroyed_ = false;
     bool sessionEnded_ = false;

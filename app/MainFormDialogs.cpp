@@ -6,22 +6,25 @@
 #include "timers/TimerDlg_win.h"
 
 void TMainForm::SettingClick() {
+    bool frontChanged = false;
     {
         auto dialog = std::make_unique<TSetDialog>(*this);
         if (dialog->ShowModal() == mrOk) {
             const bool front = dialog->CheckBoxFront.Checked();
             if (front != StayOnTop) {
                 StayOnTop = front;
-                SetStayOnTop(StayOnTop);
+                frontChanged = true;
             }
             if (dialog->TaskBarMode != TaskBarMode) TaskBarMode = dialog->TaskBarMode;
             const auto color = static_cast<uint32_t>(dialog->EditColor.Color());
             if (color != BackColor) {
                 BackColor = color;
-                SetColor(BackColor);
+                ShowBackColor();
             }
         }
     }
+    // Only once the dialog is gone: a window that owns another, even a hidden one, does not become topmost.
+    if (frontChanged) SetStayOnTop(StayOnTop);
     // Whatever the answer, so that title and clock show the chosen mode at once.
     RefreshClock();
 }

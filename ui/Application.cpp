@@ -97,9 +97,7 @@ void TApplication::Terminate() {
 
 void TApplication::Minimize() {
     if (IsIconic(Handle())) return;
-    if (mainForm_) mainForm_->Hide();
     ShowWindow(Handle(), SW_MINIMIZE);
-    if (OnMinimize) OnMinimize();
 }
 
 void TApplication::Restore() {
@@ -169,7 +167,11 @@ LRESULT TApplication::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
             }
             break;
         case WM_SIZE:
-            if (wParam == SIZE_RESTORED && mainForm_ && !IsWindowVisible(mainForm_->Handle())) {
+            // Whoever minimised the application (Minimize, the task bar, another program), the clock goes.
+            if (wParam == SIZE_MINIMIZED) {
+                if (mainForm_) mainForm_->Hide();
+                if (OnMinimize) OnMinimize();
+            } else if (wParam == SIZE_RESTORED && mainForm_ && !IsWindowVisible(mainForm_->Handle())) {
                 // Restored from the task bar (or by Restore): the clock comes back, shown for the first time
                 // if the program started minimised.
                 if (OnRestore) OnRestore();

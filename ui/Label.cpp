@@ -61,14 +61,17 @@ LRESULT TLabel::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_PAINT: {
             PAINTSTRUCT ps;
             HDC dc = BeginPaint(Handle(), &ps);
-            SelectScope select(dc, font_ ? static_cast<HGDIOBJ>(font_) : GetStockObject(DEFAULT_GUI_FONT));
-            SetBkMode(dc, TRANSPARENT);
-            SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
-            wchar_t text[256];
-            const int length = GetWindowTextW(Handle(), text, 256);
-            RECT r;
-            GetClientRect(Handle(), &r);
-            DrawTextW(dc, text, length, &r, DT_LEFT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX);
+            {
+                // The old font goes back into the DC before EndPaint hands the DC back.
+                SelectScope select(dc, font_ ? static_cast<HGDIOBJ>(font_) : GetStockObject(DEFAULT_GUI_FONT));
+                SetBkMode(dc, TRANSPARENT);
+                SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+                wchar_t text[256];
+                const int length = GetWindowTextW(Handle(), text, 256);
+                RECT r;
+                GetClientRect(Handle(), &r);
+                DrawTextW(dc, text, length, &r, DT_LEFT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX);
+            }
             EndPaint(Handle(), &ps);
             return 0;
         }

@@ -1,6 +1,8 @@
 // The real clock, started in a folder of its own and driven from this process.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "core/PowerTexts.h"
 #include "tests/e2e/ClockRun.h"
 
@@ -17,6 +19,27 @@ std::wstring WaitForClockTitle(ClockRun& run) {
         5000);
     return title;
 }
+
+bool Topmost(HWND window) { return (Driver::ExStyle(window) & WS_EX_TOPMOST) != 0; }
+
+void ClickCentre(HWND window) {
+    const RECT r = Driver::WindowRect(window);
+    Driver::Click((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+}
+
+// Opens the settings dialog as a user does: the clock's menu, then its item's key.
+HWND OpenSettings(ClockRun& run) {
+    const RECT r = Driver::WindowRect(run.Clock());
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        Driver::Activate(run.Clock());
+        Driver::Click(r.left + 20, r.top + 8, Driver::Button::Right);
+        if (Driver::WaitForWindow(run.Program().Pid(), L"#32768", 3000)) {
+            Driver::Key('S');
+            return Driver::FindDialog(run.Program().Pid(), L"設定", 5000);
+        }
+    }
+    return nullptr;
+}
 }  // namespace
 
 TEST(Clock, FirstRunShowsTheCompactClockTicksAndSavesDefaults) {
@@ -27,7 +50,10 @@ TEST(Clock, FirstRunShowsTheCompactClockTicksAndSavesDefaults) {
     EXPECT_EQ(r.right - r.left, 48);
     EXPECT_EQ(r.bottom - r.top, 16);
     EXPECT_EQ(Driver::Style(run.Clock()) & (WS_CAPTION | WS_THICKFRAME), 0);
-    EXPECT_EQ(Driver::Owner(run.Clock()), run.App()) << "the clock has no task-bar button of its own";
+    // No owner, so that stay-on-top switches both ways; a tool window, so that the only task-bar button is the
+    // application's (Wine here runs without a task bar: the styles are what can be read).
+    EXPECT_EQ(Driver::Owner(run.Clock()), nullptr);
+    EXPECT_EQ(Driver::ExStyle(run.Clock()) & (WS_EX_TOOLWINDOW | WS_EX_APPWINDOW), WS_EX_TOOLWINDOW);
     EXPECT_EQ(Driver::Text(run.Clock()), L"") << "the caption is cleared at the first activation";
 
     // The title and the label show the time, and the title moves on with the clock.
@@ -150,9 +176,15 @@ TEST(Clock, DraggingTheMarginMovesTheClockByExactlyThePointersTravel) {
     EXPECT_NE(run.Ini().find("Top=50\r\nLeft=700\r\n"), std::string::npos) << run.Ini();
 }
 
-TEST(Clock, DoubleClickOnTheMarginMinimisesButNotOnTheLabel) {
+TEST(Clock, MinimiseAndRestoreHideAndShowTheClockWhoeverAsksAndADoubleClickLeavesNoDrag) {
     ClockRun run;
+    Driver::MakeProcessDpiAware();
     const RECT r = Driver::WindowRect(run.Clock());
+    const auto label = [&] { return Driver::Text(run.Label()).value_or(L""); };
+    const auto labelRuns = [&](DWORD timeoutMs = 3000) {
+        const std::wstring shown = label();
+        return Driver::WaitUntil([&] { return label() != shown; }, timeoutMs);
+    };
     ASSERT_TRUE(Driver::DoubleClick(r.left + 20, r.top + 8));
     EXPECT_FALSE(Driver::WaitUntil([&] { return !Driver::Visible(run.Clock()); }, 500));
     ASSERT_TRUE(Driver::DoubleClick(r.left + 1, r.top + 8));
@@ -161,5 +193,109 @@ TEST(Clock, DoubleClickOnTheMarginMinimisesButNotOnTheLabel) {
     // The title goes on ticking while minimised.
     const std::wstring title = WaitForClockTitle(run);
     EXPECT_TRUE(Driver::WaitUntil([&] { return run.Title() != title; }, 3000));
+
+    // Back through the task-bar button's command: the label runs again, and no drag was left armed.
+    Driver::Send(run.App(), WM_SYSCOMMAND, SC_RESTORE, 0);
+    ASSERT_TRUE(Driver::WaitUntil([&] { return Driver::Visible(run.Clock()); }, 3000));
+    EXPECT_TRUE(labelRuns());
+    Driver::MouseMove(r.left + 1, r.top + 3);
+    Driver::MouseMove(r.left + 1, r.top + 12);
+    EXPECT_FALSE(Driver::WaitUntil([&] { return Driver::WindowRect(run.Clock()).top != r.top; }, 300));
+
+    // Another program minimising and restoring the application is followed the same way.
+    ShowWindow(run.App(), SW_MINIMIZE);
+    EXPECT_TRUE(Driver::WaitUntil([&] { return !Driver::Visible(run.Clock()); }, 3000));
+    EXPECT_FALSE(labelRuns(1500)) << "the label rests while the application is minimised";
+    ShowWindow(run.App(), SW_RESTORE);
+    EXPECT_TRUE(Driver::WaitUntil([&] { return Driver::Visible(run.Clock()); }, 3000));
+    EXPECT_TRUE(labelRuns());
     ASSERT_TRUE(run.Close());
+}
+
+TEST(Clock, StayOnTopFromTheSettingsDialogTakesBothWaysUnderTheDialog) {
+    ClockRun run("[Horvane2010]\r\nFront=1\r\n");
+    Driver::MakeProcessDpiAware();
+    ASSERT_TRUE(Driver::WaitUntil([&] { return Topmost(run.Clock()); }, 3000)) << "from the stored setting";
+    for (const bool on : {false, true}) {
+        SCOPED_TRACE(on ? "ticked" : "unticked");
+        HWND dialog = OpenSettings(run);
+        ASSERT_NE(dialog, nullptr);
+        // Modal over the clock, and above it, topmost or not.
+        EXPECT_NE(Driver::Style(run.Clock()) & WS_DISABLED, 0);
+        const auto windows = Driver::TopWindows(run.Program().Pid());
+        EXPECT_LT(std::find(windows.begin(), windows.end(), dialog),
+                  std::find(windows.begin(), windows.end(), run.Clock()));
+        ClickCentre(Driver::FindChild(dialog, L"Button", L"常に手前に表示する"));
+        ClickCentre(Driver::FindChild(dialog, L"Button", L"OK"));
+        ASSERT_TRUE(Driver::WaitUntil([&] { return !IsWindow(dialog); }, 5000));
+        EXPECT_TRUE(Driver::WaitUntil([&] { return Topmost(run.Clock()) == on; }, 3000));
+    }
+    ASSERT_TRUE(run.Close());
+    EXPECT_NE(run.Ini().find("Front=1\r\n"), std::string::npos) << run.Ini();
+}
+
+TEST(Clock, OKWithANewColourShowsItOnTheWholeClockAtOnce) {
+    ClockRun run;
+    Driver::MakeProcessDpiAware();
+    const RECT r = Driver::WindowRect(run.Clock());
+    const RECT label = Driver::WindowRect(run.Label());
+    // The margin, and points of the label's ground along its top and bottom rows.
+    std::vector<POINT> ground{{r.left, r.top}};
+    for (const LONG y : {label.top, label.bottom - 1}) {
+        for (LONG x = label.left; x < label.right; x += 4) {
+            if (Driver::ScreenPixel(x, y) == RGB(128, 255, 0)) ground.push_back({x, y});
+        }
+    }
+    ASSERT_GT(ground.size(), 5u);
+    HWND dialog = OpenSettings(run);
+    ASSERT_NE(dialog, nullptr);
+    const auto edits = Driver::Children(dialog, L"Edit");
+    ASSERT_EQ(edits.size(), 1u);
+    const RECT box = Driver::WindowRect(edits[0]);
+    Driver::DoubleClick((box.left + box.right) / 2, (box.top + box.bottom) / 2);
+    // The chooser starts on black, so its OK gives black.
+    HWND chooser = nullptr;
+    ASSERT_TRUE(Driver::WaitUntil(
+        [&] {
+            for (HWND w : Driver::TopWindows(run.Program().Pid(), L"#32770")) {
+                if (Driver::Visible(w) && Driver::Owner(w) == dialog) chooser = w;
+            }
+            return chooser != nullptr;
+        },
+        5000));
+    ClickCentre(Driver::FindChild(chooser, L"Button", L"OK"));
+    ASSERT_TRUE(Driver::WaitUntil([&] { return !IsWindow(chooser); }, 5000));
+    // Just after a tick, so that the next one is most of a second away.
+    const std::wstring shown = Driver::Text(run.Label()).value_or(L"");
+    ASSERT_TRUE(Driver::WaitUntil([&] { return Driver::Text(run.Label()).value_or(L"") != shown; }, 3000));
+    ClickCentre(Driver::FindChild(dialog, L"Button", L"OK"));
+    EXPECT_TRUE(Driver::WaitUntil(
+        [&] {
+            return std::all_of(ground.begin(), ground.end(),
+                               [](POINT p) { return Driver::ScreenPixel(p.x, p.y) == RGB(0, 0, 0); });
+        },
+        400));
+    ASSERT_TRUE(run.Close());
+    EXPECT_NE(run.Ini().find("Color=0\r\n"), std::string::npos) << run.Ini();
+}
+
+TEST(Clock, ATimeChangeOrAWakingMachineShowsTheTimeAtOnce) {
+    // Wine cannot set the system clock for a test: title and label are made stale instead, and the
+    // messages come as the system sends them. In title mode 1 no tick would touch the title for a minute.
+    ClockRun run("[Horvane2010]\r\nTaskBar=1\r\n");
+    ASSERT_TRUE(Driver::WaitUntil([&] { return run.Title().size() == 5; }, 5000));
+    const std::pair<UINT, WPARAM> events[] = {
+        {WM_TIMECHANGE, 0}, {WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC}, {WM_POWERBROADCAST, PBT_APMRESUMESUSPEND}};
+    for (const auto& [message, wParam] : events) {
+        SCOPED_TRACE(wParam);
+        Driver::Send(run.App(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"stale"));
+        Driver::Send(run.Label(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"stale"));
+        Driver::Send(run.Clock(), message, wParam, 0);
+        const std::wstring title = run.Title();
+        EXPECT_TRUE(title.size() == 5 && title[2] == L':') << Driver::Utf8(title);
+        EXPECT_TRUE(IsClockText(Driver::Text(run.Label()).value_or(L"")));
+    }
+    ASSERT_TRUE(run.Close());
+    EXPECT_EQ(run.LogTexts(), (std::vector<std::string>{"Program Start", std::string(PowerEventText(0x12)),
+                                                        std::string(PowerEventText(0x7)), "Program End"}));
 }

@@ -1,6 +1,8 @@
 // The popup menu and its shortcut, with real mouse and keyboard input.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "tests/e2e/ClockRun.h"
 
 namespace {
@@ -34,10 +36,24 @@ TEST(Menu, CtrlTOpensTheTimerListUntilTheMenuWasFirstOpened) {
     Driver::Key(VK_ESCAPE);
     ASSERT_TRUE(Driver::WaitUntil(
         [&] {
-            return Driver::TopWindows(run.Program().Pid(), L"#32768").empty() ||
-                   !Driver::Visible(Driver::TopWindows(run.Program().Pid(), L"#32768")[0]);
+            // One listing: the menu window may go between two.
+            const auto menus = Driver::TopWindows(run.Program().Pid(), L"#32768");
+            return menus.empty() || !Driver::Visible(menus[0]);
         },
         3000));
+
+    // With the keyboard on the clock, the menu key and Shift+F10 open the menu at the clock.
+    for (const auto& keys : {std::vector<WORD>{VK_APPS}, std::vector<WORD>{VK_SHIFT, VK_F10}}) {
+        ASSERT_TRUE(Driver::Activate(run.Clock()));
+        Driver::KeyChord(keys);
+        HWND menu = Driver::WaitForWindow(run.Program().Pid(), L"#32768", 3000);
+        ASSERT_NE(menu, nullptr) << keys.size();
+        const RECT m = Driver::WindowRect(menu);
+        EXPECT_LE(std::abs(m.left - r.left), r.right - r.left);
+        EXPECT_LE(std::abs(m.top - r.bottom), r.bottom - r.top);
+        Driver::Key(VK_ESCAPE);
+        ASSERT_TRUE(Driver::WaitUntil([&] { return !Driver::Visible(menu); }, 3000));
+    }
 
     // From now on the timer item is disabled, and its shortcut with it.
     ASSERT_TRUE(Driver::Activate(run.Clock()));
@@ -50,17 +66,51 @@ TEST(Menu, TheMenuOpensWhenTheRightButtonIsReleasedAndEndsTheDrag) {
     ClockRun run;
     Driver::MakeProcessDpiAware();
     const RECT r = Driver::WindowRect(run.Clock());
-    // While the pointer stays on the window's own surface, the right button drags too.
-    Driver::MouseMove(r.left + 47, r.top + 15);
+    // A right-press on the margin starts a drag; released over the label, it opens the menu there.
+    Driver::MouseMove(r.left + 1, r.top + 8);
     Driver::MouseDown(Driver::Button::Right);
-    Driver::MouseMove(r.left + 47, r.top + 15);
+    Driver::MouseMove(r.left + 20, r.top + 8);
     Driver::MouseUp(Driver::Button::Right);
     HWND menu = Driver::WaitForWindow(run.Program().Pid(), L"#32768", 3000);
     ASSERT_NE(menu, nullptr);
     Driver::Key(VK_ESCAPE);
     ASSERT_TRUE(Driver::WaitUntil([&] { return !Driver::Visible(menu); }, 3000));
-    // The drag ended with the menu: moving the mouse now moves nothing.
-    Driver::MouseMove(r.left + 30, r.top + 10);
-    EXPECT_FALSE(Driver::WaitUntil([&] { return Driver::WindowRect(run.Clock()).left != r.left; }, 300));
+    // No button is held any more: moving across the margin moves nothing.
+    for (int x = 4; x <= 44; x += 8) Driver::MouseMove(r.left + x, r.top + 15);
+    EXPECT_FALSE(Driver::WaitUntil(
+        [&] {
+            const RECT now = Driver::WindowRect(run.Clock());
+            return now.left != r.left || now.top != r.top;
+        },
+        300));
+    ASSERT_TRUE(run.Close());
+}
+
+TEST(Menu, TheLogOpensInTheSystemsTextEditorWhereNoProgramIsAssociated) {
+    // Wine's prefix associates no program with ".log".
+    ClockRun run;
+    Driver::MakeProcessDpiAware();
+    const RECT r = Driver::WindowRect(run.Clock());
+    ASSERT_NE(OpenMenu(run, r.left + 20, r.top + 8), nullptr);
+    Driver::Key('L');
+    HWND editor = nullptr;
+    ASSERT_TRUE(Driver::WaitUntil(
+        [&] {
+            for (HWND w : Driver::TopWindows(0, L"Notepad")) {
+                if (Driver::Visible(w) && Driver::StoredText(w).find(L"Horvane2010") != std::wstring::npos) editor = w;
+            }
+            return editor != nullptr;
+        },
+        10000));
+    const auto edits = Driver::Children(editor, L"Edit");
+    ASSERT_FALSE(edits.empty());
+    EXPECT_EQ(Driver::Text(edits[0]).value_or(L""), Driver::FromCodePage(run.Log(), 932));
+    // Closed again, and its process with it.
+    HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, Driver::ProcessOf(editor));
+    Driver::Post(editor, WM_CLOSE);
+    if (process) {
+        if (WaitForSingleObject(process, 5000) != WAIT_OBJECT_0) TerminateProcess(process, 1);
+        CloseHandle(process);
+    }
     ASSERT_TRUE(run.Close());
 }
