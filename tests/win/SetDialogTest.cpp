@@ -182,24 +182,70 @@ TEST_F(SetDialogTest, ADoubleClickOnTheColourBoxOffersTheChooserWhichStartsFromI
     }
 }
 
-TEST_F(SetDialogTest, EnterAndEscapeDoNothingForNeitherButtonIsTheDefaultOrTheCancelButton) {
+TEST_F(SetDialogTest, TheKeyboardStartsOnTheFirstControlAndEnterPressesOnlyTheFocusedButton) {
     TSetDialog d(*main_);
-    bool stillOpen = false;
+    std::vector<HWND> focus;
+    bool ticked = false, stillOpen = false;
+    std::string mode;
     ModalScript script({
         [&] {
             if (GetActiveWindow() != d.Handle()) return false;
-            SetFocus(d.CheckBoxFront.Handle());
-            PostKey(VK_RETURN);
-            PostKey(VK_ESCAPE);
+            focus.push_back(GetFocus());
+            PressKeys({VK_SPACE});
+            return true;
+        },
+        [&] {
+            ticked = d.CheckBoxFront.Checked();
+            PressKeys({VK_TAB});
+            return true;
+        },
+        [&] {
+            focus.push_back(GetFocus());
+            PressKeys({VK_RETURN});  // the focused mode button steps on
+            return true;
+        },
+        [&] {
+            mode = d.BitBtn1.Text();
+            for (int i = 0; i < 3; ++i) PressKeys({VK_TAB});  // OK, Cancel, the colour box
+            return true;
+        },
+        [&] {
+            focus.push_back(GetFocus());
+            // Neither button is the default or the cancel button: Enter and Escape do nothing here.
+            PressKeys({VK_RETURN});
+            PressKeys({VK_ESCAPE});
             return true;
         },
         [&] {
             stillOpen = IsWindowVisible(d.Handle()) && d.ModalResult() == mrNone;
-            Click(d.ButtonOK);
+            PostMessageW(d.EditColor.Handle(), WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(5, 5));
+            return true;
+        },
+        [&] {
+            HWND chooser = FindShownWindow(L"#32770");
+            if (!chooser || GetActiveWindow() != chooser) return false;
+            PressKeys({VK_ESCAPE});
+            return true;
+        },
+        [&] {
+            if (FindShownWindow(L"#32770") || GetActiveWindow() != d.Handle()) return false;
+            focus.push_back(GetFocus());  // back where it was before the chooser
+            PressKeys({VK_SHIFT, VK_TAB});
+            PressKeys({VK_SHIFT, VK_TAB});
+            return true;
+        },
+        [&] {
+            focus.push_back(GetFocus());
+            PressKeys({VK_RETURN});
             return true;
         },
     });
     EXPECT_EQ(d.ShowModal(), mrOk);
+    EXPECT_TRUE(script.Done());
+    EXPECT_EQ(focus, (std::vector<HWND>{d.CheckBoxFront.Handle(), d.BitBtn1.Handle(), d.EditColor.Handle(),
+                                        d.EditColor.Handle(), d.ButtonOK.Handle()}));
+    EXPECT_TRUE(ticked);
+    EXPECT_EQ(mode, "09:05");
     EXPECT_TRUE(stillOpen);
 }
 

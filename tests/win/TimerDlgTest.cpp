@@ -232,15 +232,23 @@ TEST_F(TimerDlgTest, ColumnWidthsAreKeptIn96DpiTermsWhenTheDialogMovesToAnotherD
     EXPECT_NE(ReadSettingsFile().find("Width=53,301,65,57\r\n"), std::string::npos);
 }
 
-TEST_F(TimerDlgTest, EveryActivationPutsTheDialogBackAtItsStoredPlace) {
+TEST_F(TimerDlgTest, EveryActivationPutsTheDialogBackAtItsStoredPlaceWithTheFocusWhereItWas) {
+    timers_ = {Live("a")};
     TTimerDlg& d = Open();
     Activate();
     d.SetLeft(100);
     d.SetTop(120);
+    SetFocus(d.CancelBtn.Handle());
     WithConditionDialog(&TTimerDlg::PopupAddTimerClick, [](TSetTimeDlg&) { return IDCANCEL; });
     PumpMessages();
     EXPECT_EQ(d.Left(), 320);
     EXPECT_EQ(d.Top(), 320);
+    EXPECT_EQ(GetFocus(), d.CancelBtn.Handle());
+    // The same after a message box.
+    d.ListView1.SetSelectedIndex(0);
+    EXPECT_NE(WithQuestion(&TTimerDlg::PopupDelTimerClick, IDCANCEL), "");
+    PumpMessages();
+    EXPECT_EQ(GetFocus(), d.CancelBtn.Handle());
 }
 
 TEST_F(TimerDlgTest, AddAppendsTheConfirmedRecordAfterAllOthersAndCancelAddsNothing) {
@@ -340,17 +348,58 @@ TEST_F(TimerDlgTest, AddingBeyondWhatTheSettingsFileKeepsIsRefusedWithAWarning) 
     EXPECT_EQ(timers_.size(), static_cast<size_t>(MaxStoredTimers) + 1);
 }
 
-TEST_F(TimerDlgTest, EnterAndEscapeReachTheButtonsOnThePanel) {
+TEST_F(TimerDlgTest, TheListHasTheFocusItsMenuOpensFromTheKeyboardAndEnterOrEscapeClose) {
+    timers_ = {Live("a"), Live("b")};
     for (const auto& [key, result] : {std::pair{VK_RETURN, mrOk}, std::pair{VK_ESCAPE, mrCancel}}) {
         TTimerDlg& d = Open();
-        ModalScript script({[&, key = key] {
-            if (GetActiveWindow() != d.Handle()) return false;
-            SetFocus(d.ListView1.Handle());
-            PostKey(key);
+        HWND focus = nullptr;
+        std::vector<POINT> menus, expected;
+        const auto menuShown = [&] {
+            HWND menu = FindShownWindow(L"#32768");
+            if (!menu) return false;
+            RECT r;
+            GetWindowRect(menu, &r);
+            menus.push_back({r.left, r.top});
+            PressKeys({VK_ESCAPE});
             return true;
-        }});
+        };
+        ModalScript script({
+            [&] {
+                if (GetActiveWindow() != d.Handle()) return false;
+                focus = GetFocus();
+                POINT corner{0, 0};
+                ClientToScreen(d.ListView1.Handle(), &corner);
+                expected.push_back(corner);
+                PressKeys({VK_SHIFT, VK_F10});  // nothing selected: at the list's corner
+                return true;
+            },
+            menuShown,
+            [&] {
+                if (FindShownWindow(L"#32768")) return false;
+                d.ListView1.SetSelectedIndex(1);
+                RECT item{LVIR_BOUNDS, 0, 0, 0};
+                SendMessageW(d.ListView1.Handle(), LVM_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&item));
+                POINT below{item.left, item.bottom};
+                ClientToScreen(d.ListView1.Handle(), &below);
+                expected.push_back(below);
+                PressKeys({VK_APPS});  // at the selected item
+                return true;
+            },
+            menuShown,
+            [&, key = key] {
+                if (FindShownWindow(L"#32768")) return false;
+                PressKeys({static_cast<WORD>(key)});
+                return true;
+            },
+        });
         EXPECT_EQ(d.ShowModal(), result);
         EXPECT_FALSE(script.TimedOut());
+        EXPECT_EQ(focus, d.ListView1.Handle());
+        ASSERT_EQ(menus.size(), 2u);
+        for (size_t i = 0; i < 2; ++i) {
+            EXPECT_EQ(menus[i].x, expected[i].x);
+            EXPECT_EQ(menus[i].y, expected[i].y);
+        }
     }
 }
 

@@ -59,11 +59,18 @@ SIZE ClientSize(HWND hwnd) {
 
 void Click(const TControl& control) { SendMessageW(control.Handle(), BM_CLICK, 0, 0); }
 
-void PostKey(WPARAM virtualKey) {
-    HWND target = GetFocus();
-    if (!target) target = GetActiveWindow();
-    PostMessageW(target, WM_KEYDOWN, virtualKey, 1);
-    PostMessageW(target, WM_KEYUP, virtualKey, 0xC0000001);
+void PressKeys(std::initializer_list<WORD> keys) {
+    std::vector<INPUT> inputs;
+    const auto add = [&](WORD key, DWORD flags) {
+        INPUT input{};
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = key;
+        input.ki.dwFlags = flags;
+        inputs.push_back(input);
+    };
+    for (WORD key : keys) add(key, 0);
+    for (auto it = std::rbegin(keys); it != std::rend(keys); ++it) add(*it, KEYEVENTF_KEYUP);
+    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }
 
 void PumpMessages() {
