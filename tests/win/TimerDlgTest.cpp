@@ -174,6 +174,40 @@ TEST_F(TimerDlgTest, WithoutAStoredLayoutTheDialogOpensAt320AndWritesTheDefaults
     EXPECT_EQ(ReadSettingsFile(), "[TimerDlg]\r\nTop=320\r\nLeft=320\r\nWidth=53,301,65,57\r\nAliment=1,0,0,0\r\n");
 }
 
+TEST_F(TimerDlgTest, TheNumberColumnIsDrawnRightAlignedAsDesigned) {
+    timers_ = {Live("a")};
+    TTimerDlg& d = Open();
+    Activate();
+    UpdateWindow(d.ListView1.Handle());
+    HWND header = reinterpret_cast<HWND>(SendMessageW(d.ListView1.Handle(), LVM_GETHEADER, 0, 0));
+    HDITEMW headerItem{};
+    headerItem.mask = HDI_FORMAT;
+    SendMessageW(header, HDM_GETITEMW, 0, reinterpret_cast<LPARAM>(&headerItem));
+    EXPECT_EQ(headerItem.fmt & HDF_JUSTIFYMASK, HDF_RIGHT);
+
+    // The ink of "1" in the first cell, read from the screen: it stands at the cell's right end.
+    RECT cell{LVIR_LABEL, 0, 0, 0};
+    ASSERT_TRUE(SendMessageW(d.ListView1.Handle(), LVM_GETSUBITEMRECT, 0, reinterpret_cast<LPARAM>(&cell)));
+    MapWindowPoints(d.ListView1.Handle(), nullptr, reinterpret_cast<POINT*>(&cell), 2);
+    const int width = cell.right - cell.left - 1, height = cell.bottom - cell.top - 1;  // without the grid lines
+    HDC screen = GetDC(nullptr);
+    const COLORREF ground = GetPixel(screen, cell.left + 1, cell.top + 1);
+    int first = -1, last = -1;
+    for (int x = 0; x < width; ++x) {
+        for (int y = 0; y < height; ++y) {
+            if (GetPixel(screen, cell.left + x, cell.top + y) != ground) {
+                if (first < 0) first = x;
+                last = x;
+                break;
+            }
+        }
+    }
+    ReleaseDC(nullptr, screen);
+    ASSERT_GE(first, 0) << "no text in the cell";
+    EXPECT_GT(first, width / 2);
+    EXPECT_GE(last, width - d.Scale(12));
+}
+
 TEST_F(TimerDlgTest, AStoredLayoutIsAppliedWithDefaultsForUnusableValuesAndTheLastPlaceIsKept) {
     WriteSettingsFile("[TimerDlg]\r\nTop=50\r\nLeft=60\r\nWidth=80,0,abc\r\nAliment=0,2,0,0\r\n");
     TTimerDlg& d = Open();
