@@ -11,6 +11,7 @@
 #include "forms/SetTimeDlgLayout.h"
 #include "tests/win/WinTestSupport.h"
 #include "timers/SetTimeDlg_win.h"
+#include "ui/Wide.h"
 
 namespace {
 constexpr LocalTime Moment{2024, 1, 5, 9, 5, 7, 0};
@@ -256,6 +257,18 @@ TEST_F(SetTimeDlgTest, LoadRecordShowsConditionAndWeekdaysAndOKStoresWhatIsShown
         EXPECT_EQ(dlg_->Entry.Kind, c.okKind);
         EXPECT_EQ(dlg_->Entry.Days, c.okDays);
     }
+}
+
+TEST_F(SetTimeDlgTest, ThePickerShowsSecondsWhateverTheUsersTimeFormat) {
+    wchar_t saved[80] = L"";
+    GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_STIMEFORMAT, saved, 80);
+    for (const wchar_t* format : {L"H:mm", L"tt h:mm"}) {
+        SCOPED_TRACE(Narrow(format));
+        SetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_STIMEFORMAT, format);
+        dlg_ = std::make_unique<TSetTimeDlg>(host_);
+        EXPECT_EQ(TextOf(dlg_->DateTimePicker1.Handle()), "09:05:07");
+    }
+    SetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_STIMEFORMAT, saved);
 }
 
 TEST_F(SetTimeDlgTest, ThePickerKeepsTheDatePartAndMidnightOfDayZeroIsExactlyZero) {
