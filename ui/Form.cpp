@@ -238,6 +238,8 @@ LRESULT TForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
             break;
         case WM_DPICHANGED: {
             dpi_ = HIWORD(wParam);
+            // The old font is deleted at the end of this block, once every control has been given the new one.
+            const FontHandle previous(font_.release());
             RebuildFont();
             PlaceControls();
             const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
