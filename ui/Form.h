@@ -68,7 +68,7 @@ public:
     TPopupMenu* PopupMenu() const { return popupMenu_; }
     void SetPopupMenu(TPopupMenu* menu) { popupMenu_ = menu; }
 
-    // Dialog keys (Tab, Enter for the control with id IDOK, Escape for IDCANCEL) for forms that want them.
+    // Whether the form works as a dialog: it answers the dialog keys and keeps a focused control.
     bool WantsDialogKeys() const { return dialogKeys_; }
 
     // The keyboard of a dialog, for a key message bound for this form or one of its controls: Tab and

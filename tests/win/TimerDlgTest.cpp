@@ -278,11 +278,18 @@ TEST_F(TimerDlgTest, EveryActivationPutsTheDialogBackAtItsStoredPlaceWithTheFocu
     EXPECT_EQ(d.Left(), 320);
     EXPECT_EQ(d.Top(), 320);
     EXPECT_EQ(GetFocus(), d.CancelBtn.Handle());
-    // The same after a message box.
+    // The same after a message box, and after another window was active for a while.
     d.ListView1.SetSelectedIndex(0);
     EXPECT_NE(WithQuestion(&TTimerDlg::PopupDelTimerClick, IDCANCEL), "");
     PumpMessages();
     EXPECT_EQ(GetFocus(), d.CancelBtn.Handle());
+    host_.Show();
+    PumpMessages();
+    EXPECT_NE(GetFocus(), d.CancelBtn.Handle());
+    SetForegroundWindow(d.Handle());
+    PumpMessages();
+    EXPECT_EQ(GetFocus(), d.CancelBtn.Handle());
+    host_.Hide();
 }
 
 TEST_F(TimerDlgTest, AddAppendsTheConfirmedRecordAfterAllOthersAndCancelAddsNothing) {
