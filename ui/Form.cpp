@@ -319,6 +319,7 @@ bool TForm::HandleDialogKey(const MSG& msg) {
         return true;
     }
     if (msg.message != WM_KEYDOWN && msg.message != WM_SYSKEYDOWN) return false;
+    swallowKeyUp_ = 0;  // a release that never came here (a menu took it) is forgotten at the next key
     const LRESULT wants = focus ? SendMessageW(focus, WM_GETDLGCODE, msg.wParam, reinterpret_cast<LPARAM>(&msg)) : 0;
     if (wants & (DLGC_WANTALLKEYS | DLGC_WANTMESSAGE)) return false;
     const bool shift = GetKeyState(VK_SHIFT) < 0;
