@@ -124,16 +124,27 @@ TEST_F(TimerDlgTest, PanelsHoldTheListAndTheButtonsAsDesigned) {
 TEST_F(TimerDlgTest, ARightClickOnTheListOpensItsThreeCommands) {
     TTimerDlg& d = Open();
     Activate();
-    ModalScript script({[] {
-        if (!FindShownWindow(L"#32768")) return false;
+    POINT shownAt{-1, -1};
+    ModalScript script({[&] {
+        HWND menu = FindShownWindow(L"#32768");
+        if (!menu) return false;
+        RECT m;
+        GetWindowRect(menu, &m);
+        shownAt = {m.left, m.top};
         EndMenu();
         return true;
     }});
     RECT r;
     GetWindowRect(d.ListView1.Handle(), &r);
-    SendMessageW(d.ListView1.Handle(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(d.ListView1.Handle()),
-                 MAKELPARAM(r.left + 20, r.top + 40));
+    ClickAt(r.left + 20, r.top + 40, true);
+    const DWORD end = GetTickCount() + 3000;
+    while (!script.Done() && static_cast<LONG>(GetTickCount() - end) < 0) {
+        PumpMessages();
+        Sleep(10);
+    }
     EXPECT_TRUE(script.Done());
+    EXPECT_EQ(shownAt.x, r.left + 20);  // where the pointer was
+    EXPECT_EQ(shownAt.y, r.top + 40);
     std::vector<std::string> shown;
     for (const TMenuItem* item : d.PopupMenu1.LastShown) shown.push_back(item->Enabled ? item->Caption : "-");
     EXPECT_EQ(shown, (std::vector<std::string>{"追加(&A)", "編集(&E)", "削除(&D)"}));

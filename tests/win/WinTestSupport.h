@@ -39,6 +39,8 @@ SIZE ClientSize(HWND hwnd);
 
 // Clicks a button, check box or radio button as the user would.
 void Click(const TControl& control);
+// Clicks at a screen point with the mouse as the user would (SendInput), with the right button when asked.
+void ClickAt(int x, int y, bool right = false);
 // Presses keys on the keyboard as the user would (SendInput): the first ones held while the last is struck,
 // PressKeys({VK_SHIFT, VK_TAB}). The keys reach whichever window has the focus when they are read.
 void PressKeys(std::initializer_list<WORD> keys);
