@@ -33,7 +33,8 @@ inline constexpr Bounds96 ButtonCancelBounds{123, 120, 75, 25};
 inline constexpr char ButtonCancelCaption[] = "キャンセル";
 
 // Tab order: CheckBoxFront, BitBtn1, ButtonOK, ButtonCancel, EditColor. Neither button is the form's default
-// or cancel button, so Enter and Escape do nothing here; ids from 100 up keep them from IDOK and IDCANCEL.
+// or cancel button, so Enter presses only a button that has the focus and Escape does nothing here; ids from
+// 100 up keep them from IDOK and IDCANCEL.
 inline constexpr UINT CheckBoxFrontId = 100;
 inline constexpr UINT BitBtn1Id = 101;
 inline constexpr UINT ButtonOKId = 102;

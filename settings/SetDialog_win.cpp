@@ -1,5 +1,6 @@
 #include "settings/SetDialog_win.h"
 
+#include <objbase.h>
 #include <shellapi.h>
 
 #include "app/MainForm.h"
@@ -25,6 +26,34 @@ HICON ShellSmallIcon(const PathString& path) {
 }
 
 TSetDialog::FileIconSource g_fileIconSource = ShellSmallIcon;
+
+template <class Function>
+Function* Ole32(const char* name) {
+    HMODULE module = GetModuleHandleW(L"ole32.dll");
+    if (!module) module = LoadLibraryExW(L"ole32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    return module ? reinterpret_cast<Function*>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
+}
+
+// The shell may use COM objects to find an icon: the thread is in a single-threaded apartment while it asks,
+// and leaves it again afterwards unless it was in one already. COM is loaded only when the dialog needs it.
+class ComApartment {
+public:
+    ComApartment() {
+        auto* initialize = Ole32<decltype(CoInitializeEx)>("CoInitializeEx");
+        uninitialize_ = Ole32<decltype(CoUninitialize)>("CoUninitialize");
+        joined_ = initialize && uninitialize_ &&
+                  SUCCEEDED(initialize(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE));
+    }
+    ~ComApartment() {
+        if (joined_) uninitialize_();
+    }
+    ComApartment(const ComApartment&) = delete;
+    ComApartment& operator=(const ComApartment&) = delete;
+
+private:
+    decltype(CoUninitialize)* uninitialize_ = nullptr;
+    bool joined_ = false;
+};
 }  // namespace
 
 void TSetDialog::SetFileIconSourceForTesting(FileIconSource source) {
@@ -58,17 +87,24 @@ void TSetDialog::CreateComponents(HWND owner) {
 }
 
 void TSetDialog::SetGlyphFromShell() {
-    IconHandle icon(g_fileIconSource(Os::ExePath()));
+    IconHandle icon;
+    {
+        ComApartment com;
+        icon.reset(g_fileIconSource(Os::ExePath()));
+    }
     if (!icon) return;
+    // The glyph is made at the size the button shows it, and the icon drawn whole into it: the shell's small
+    // icon grows with the DPI (24 pixels at 144 DPI), and a 16-pixel glyph would show only its corner.
+    const int size = Scale(GlyphSize);
     WindowDc screen(nullptr);
     HDC dc = CreateCompatibleDC(screen);
-    BitmapHandle bitmap(CreateCompatibleBitmap(screen, GlyphSize, GlyphSize));
+    BitmapHandle bitmap(CreateCompatibleBitmap(screen, size, size));
     {
         SelectScope select(dc, bitmap.get());
         // The ground takes the button's face colour, which the button treats as transparent (bottom-left pixel).
-        RECT r{0, 0, GlyphSize, GlyphSize};
+        RECT r{0, 0, size, size};
         FillRect(dc, &r, GetSysColorBrush(COLOR_BTNFACE));
-        DrawIconEx(dc, 0, 0, icon.get(), 0, 0, 0, nullptr, DI_NORMAL);
+        DrawIconEx(dc, 0, 0, icon.get(), size, size, 0, nullptr, DI_NORMAL);
     }
     DeleteDC(dc);
     BitBtn1.SetGlyph(bitmap.get());

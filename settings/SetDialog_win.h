@@ -38,6 +38,9 @@ public:
     using FileIconSource = HICON (*)(const PathString& path);
     static void SetFileIconSourceForTesting(FileIconSource source);
 
+protected:
+    void FormDpiChanged() override { SetGlyphFromShell(); }
+
 private:
     void CreateComponents(HWND owner);
     void SetGlyphFromShell();

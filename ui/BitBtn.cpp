@@ -94,15 +94,17 @@ void TBitBtn::Draw(const DRAWITEMSTRUCT& item) const {
     const int middle = whole.top + (whole.bottom - whole.top) / 2 + shift;
 
     if (glyph_) {
-        MemoryDc source(dc);
-        SelectScope selectGlyph(source, glyph_.get());
         BITMAP bm{};
         GetObjectW(glyph_.get(), sizeof bm, &bm);
         const int top = middle - glyphSize / 2;
         if (disabled) {
-            DrawStateW(dc, nullptr, nullptr, reinterpret_cast<LPARAM>(glyph_.get()), 0, x, top, bm.bmWidth, bm.bmHeight,
-                       DST_BITMAP | DSS_DISABLED);
+            // DrawState selects the bitmap into a DC of its own, so it must be selected into no other one.
+            BitmapHandle sized(static_cast<HBITMAP>(CopyImage(glyph_.get(), IMAGE_BITMAP, glyphSize, glyphSize, 0)));
+            DrawStateW(dc, nullptr, nullptr, reinterpret_cast<LPARAM>(sized ? sized.get() : glyph_.get()), 0, x, top,
+                       glyphSize, glyphSize, DST_BITMAP | DSS_DISABLED);
         } else {
+            MemoryDc source(dc);
+            SelectScope selectGlyph(source, glyph_.get());
             // As glyphs have always worked: the colour of the bottom-left pixel is the transparent colour.
             const COLORREF transparent = GetPixel(source, 0, bm.bmHeight - 1);
             GdiTransparentBlt(dc, x, top, glyphSize, glyphSize, source, 0, 0, bm.bmWidth, bm.bmHeight, transparent);

@@ -1,5 +1,6 @@
 #pragma once
-// A push button that shows a 16 x 16 glyph to the left of its caption, the two centred together. The
+// A push button that shows a glyph of 16 x 16 pixels at 96 DPI (scaled with the DPI; a bitmap of another size
+// is stretched to it) to the left of its caption, the two centred together. The
 // button paints itself (owner-drawn), so glyph and text show the same with every version of the common
 // controls; with visual styles on it paints the themed push button beneath them. The colour of the glyph's
 // bottom-left pixel is transparent.

@@ -5,7 +5,10 @@
 bool TButton::Create(TForm& form, HWND parent, const Bounds96& bounds, std::string_view caption, UINT id,
                      int modalResult, bool isDefault) {
     ModalResult = modalResult;
-    return CreateButton(form, parent, bounds, caption, id, isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
+    if (!CreateButton(form, parent, bounds, caption, id, isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON)) return false;
+    if (isDefault) form.SetDefaultButton(this);
+    if (id == IDCANCEL) form.SetCancelButton(this);
+    return true;
 }
 
 bool TButton::CreateButton(TForm& form, HWND parent, const Bounds96& bounds, std::string_view caption, UINT id,

@@ -1,8 +1,9 @@
 #pragma once
 // A push button. A click (mouse, Space, Enter on the default button, BM_CLICK) sets the button's modal
 // result, when it has one, as the form's modal result, which ends the form's modal show, and then runs
-// OnClick. The form's default button takes the id IDOK and its cancel button IDCANCEL, so that the dialog
-// keys reach them; every other button gets an id of its own from 100 up.
+// OnClick. Enter presses the button that has the focus. The form's default button (Enter wherever the focus
+// is) takes the id IDOK, its cancel button (Escape) the id IDCANCEL; every other button gets an id of its own
+// from 100 up.
 #include <functional>
 
 #include "ui/Control.h"

@@ -1,5 +1,6 @@
 #include "ui/Control.h"
 
+#include "ui/Form.h"
 #include "ui/Wide.h"
 
 int ScaleForDpi(int value96, int dpi) { return MulDiv(value96, dpi, 96); }
@@ -59,4 +60,12 @@ bool TControl::HandleGround(HBRUSH ground, UINT message, WPARAM wParam, LPARAM l
         default:
             return false;
     }
+}
+
+LRESULT TControl::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_SETFOCUS) {
+        if (auto* form = dynamic_cast<TForm*>(FromHandle(GetAncestor(Handle(), GA_ROOT))))
+            form->ControlFocused(Handle());
+    }
+    return TWindow::WndProc(message, wParam, lParam);
 }

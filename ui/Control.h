@@ -38,6 +38,9 @@ protected:
     // of those, with its answer in result.
     bool HandleGround(HBRUSH ground, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
 
+    // Tells the form when the control receives the keyboard focus, so that the form can give it back later.
+    LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+
     Bounds96 bounds_;
     int dpi_ = 96;
 };

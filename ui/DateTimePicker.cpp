@@ -22,6 +22,8 @@ bool TDateTimePicker::Create(TForm& form, HWND parent, const Bounds96& bounds, U
                              id)) {
         return false;
     }
+    // Hours, minutes and seconds always, whatever time format the user chose for the system.
+    SendMessageW(Handle(), DTM_SETFORMATW, 0, reinterpret_cast<LPARAM>(L"HH:mm:ss"));
     form.AddControl(*this);
     return true;
 }

@@ -1,6 +1,7 @@
 #include "ui/Form.h"
 
 #include "ui/Application.h"
+#include "ui/Button.h"
 #include "ui/Menu.h"
 #include "ui/Timer.h"
 #include "ui/Wide.h"
@@ -158,7 +159,7 @@ int TForm::ShowModal() {
             if (modalResult_ == mrNone) modalResult_ = mrCancel;
             break;
         }
-        app.ProcessMessage(msg);
+        if (!HandleDialogKey(msg)) app.ProcessMessage(msg);
     }
     // Enable the others before hiding, so that the owner, not some other program, becomes active.
     app.EnableWindows(disabled);
@@ -185,6 +186,26 @@ LRESULT TForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_ACTIVATE:
             if (LOWORD(wParam) != WA_INACTIVE && !HIWORD(wParam) && TApplication::Instance().SetActiveForm(this)) {
                 FormActivate();
+            }
+            if (dialogKeys_) {
+                // Leaving, the focus is still where the user left it (unless a disabled form already lost it).
+                if (LOWORD(wParam) == WA_INACTIVE) {
+                    if (HWND focus = GetFocus(); OwnsFocus(focus)) focused_ = focus;
+                } else if (!HIWORD(wParam) && RestoreFocus()) {
+                    return 0;
+                }
+            }
+            break;
+        case WM_SETFOCUS:
+            // The form itself does not keep the focus while one of its controls can take it.
+            if (dialogKeys_ && RestoreFocus()) return 0;
+            break;
+        case WM_NEXTDLGCTL:
+            if (dialogKeys_) {
+                HWND next = LOWORD(lParam) ? reinterpret_cast<HWND>(wParam)
+                                           : GetNextDlgTabItem(Handle(), GetFocus(), wParam != 0);
+                if (OwnsFocus(next)) MoveFocus(next);
+                return 0;
             }
             break;
         case WM_CLOSE:
@@ -217,6 +238,8 @@ LRESULT TForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
             break;
         case WM_DPICHANGED: {
             dpi_ = HIWORD(wParam);
+            // The old font is deleted at the end of this block, once every control has been given the new one.
+            const FontHandle previous(font_.release());
             RebuildFont();
             PlaceControls();
             const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
@@ -229,4 +252,103 @@ LRESULT TForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
             break;
     }
     return DefaultProc(message, wParam, lParam);
+}
+
+bool TForm::OwnsFocus(HWND hwnd) const { return hwnd && IsChild(Handle(), hwnd); }
+
+HWND TForm::FirstTabStop() const {
+    HWND first = GetNextDlgTabItem(Handle(), nullptr, FALSE);
+    return OwnsFocus(first) && (GetWindowLongW(first, GWL_STYLE) & WS_TABSTOP) ? first : nullptr;
+}
+
+void TForm::MoveFocus(HWND control) {
+    // An edit box that the keyboard moves to has its text selected, as in every dialog.
+    if (SendMessageW(control, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL) SendMessageW(control, EM_SETSEL, 0, -1);
+    SetFocus(control);
+}
+
+bool TForm::RestoreFocus() {
+    const auto usable = [](HWND hwnd) {
+        return (GetWindowLongW(hwnd, GWL_STYLE) & (WS_VISIBLE | WS_DISABLED)) == WS_VISIBLE;
+    };
+    if (OwnsFocus(focused_) && usable(focused_)) {
+        SetFocus(focused_);
+        return true;
+    }
+    HWND first = FirstTabStop();
+    if (!first) return false;
+    MoveFocus(first);
+    return true;
+}
+
+void TForm::ControlFocused(HWND control) {
+    focused_ = control;
+    ShowDefaultButton(control);
+}
+
+void TForm::ShowDefaultButton(HWND focus) {
+    // The push button with the focus wears the default button's frame, as Enter presses it; with the focus
+    // anywhere else the default button wears it.
+    const TButton* focusedButton = dynamic_cast<TButton*>(FromHandle(focus));
+    const TButton* wearer = focusedButton ? focusedButton : defaultButton_;
+    for (TControl* control : controls_) {
+        auto* button = dynamic_cast<TButton*>(control);
+        if (!button || !button->Handle()) continue;
+        const LONG type = GetWindowLongW(button->Handle(), GWL_STYLE) & BS_TYPEMASK;
+        if (type != BS_PUSHBUTTON && type != BS_DEFPUSHBUTTON) continue;
+        const LONG wanted = button == wearer ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
+        if (type != wanted) SendMessageW(button->Handle(), BM_SETSTYLE, static_cast<WPARAM>(wanted), TRUE);
+    }
+}
+
+bool TForm::HandleDialogKey(const MSG& msg) {
+    if (!dialogKeys_ || !msg.hwnd || (msg.hwnd != Handle() && !IsChild(Handle(), msg.hwnd))) return false;
+    const auto key = static_cast<UINT>(msg.wParam);
+    HWND focus = GetFocus();
+    if (!OwnsFocus(focus)) focus = nullptr;
+    const auto openContextMenu = [&] {
+        // As the system does for a right-click: a control without a menu of its own hands the message on to
+        // its parent.
+        HWND target = focus ? focus : Handle();
+        SendMessageW(target, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(target), -1);
+    };
+    if (msg.message == WM_KEYUP || msg.message == WM_SYSKEYUP) {
+        if (key != swallowKeyUp_) return false;
+        swallowKeyUp_ = 0;
+        if (key == VK_APPS) openContextMenu();  // the context-menu key acts when it is released
+        return true;
+    }
+    if (msg.message != WM_KEYDOWN && msg.message != WM_SYSKEYDOWN) return false;
+    swallowKeyUp_ = 0;  // a release that never came here (a menu took it) is forgotten at the next key
+    const LRESULT wants = focus ? SendMessageW(focus, WM_GETDLGCODE, msg.wParam, reinterpret_cast<LPARAM>(&msg)) : 0;
+    if (wants & (DLGC_WANTALLKEYS | DLGC_WANTMESSAGE)) return false;
+    const bool shift = GetKeyState(VK_SHIFT) < 0;
+    const bool control = GetKeyState(VK_CONTROL) < 0;
+    const bool alt = (HIWORD(msg.lParam) & KF_ALTDOWN) != 0;
+    if (alt || control) return false;
+    switch (key) {
+        case VK_TAB:
+            if (wants & DLGC_WANTTAB) return false;
+            if (HWND next = GetNextDlgTabItem(Handle(), focus, shift); OwnsFocus(next)) MoveFocus(next);
+            return true;
+        case VK_RETURN: {
+            TButton* button = dynamic_cast<TButton*>(FromHandle(focus));
+            if (!button) button = defaultButton_;
+            if (button && button->Enabled()) button->Click();
+            return true;
+        }
+        case VK_ESCAPE:
+            if (cancelButton_ && cancelButton_->Enabled()) cancelButton_->Click();
+            return true;
+        case VK_APPS:
+            swallowKeyUp_ = VK_APPS;
+            return true;
+        case VK_F10:
+            if (!shift) return false;
+            swallowKeyUp_ = VK_F10;
+            openContextMenu();
+            return true;
+        default:
+            return false;
+    }
 }

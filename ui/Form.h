@@ -9,6 +9,7 @@
 #include "ui/Control.h"
 #include "ui/Handles.h"
 
+class TButton;
 class TTimer;
 class TPopupMenu;
 
@@ -67,8 +68,19 @@ public:
     TPopupMenu* PopupMenu() const { return popupMenu_; }
     void SetPopupMenu(TPopupMenu* menu) { popupMenu_ = menu; }
 
-    // Dialog keys (Tab, Enter for the control with id IDOK, Escape for IDCANCEL) for forms that want them.
+    // Whether the form works as a dialog: it answers the dialog keys and keeps a focused control.
     bool WantsDialogKeys() const { return dialogKeys_; }
+
+    // The keyboard of a dialog, for a key message bound for this form or one of its controls: Tab and
+    // Shift+Tab move between the tab stops; Enter presses the focused button, else the default button; Escape
+    // presses the cancel button; Shift+F10 and the context-menu key open the popup menu of the focused control.
+    // Enter and Escape do nothing more on a form without such a button. True when the message was used up.
+    bool HandleDialogKey(const MSG& msg);
+    // The buttons that answer Enter and Escape wherever the focus is (set by the buttons themselves).
+    void SetDefaultButton(TButton* button) { defaultButton_ = button; }
+    void SetCancelButton(TButton* button) { cancelButton_ = button; }
+    // Told by a control of this form that it has received the keyboard focus.
+    void ControlFocused(HWND control);
 
     void AddControl(TControl& control);
     void AddTimer(TTimer& timer);
@@ -89,6 +101,13 @@ private:
     void RebuildFont();
     void PlaceControls();
     DWORD StyleFor(TBorderStyle style) const;
+    // The focus model of a dialog: the control that had the focus gets it back whenever the form becomes
+    // active again; the first time, the first tab stop gets it.
+    bool OwnsFocus(HWND hwnd) const;
+    HWND FirstTabStop() const;
+    bool RestoreFocus();
+    void MoveFocus(HWND control);
+    void ShowDefaultButton(HWND focus);
 
     const FormDesign* design_ = nullptr;
     TBorderStyle borderStyle_ = TBorderStyle::bsSizeable;
@@ -100,6 +119,10 @@ private:
     bool modal_ = false;
     bool dialogKeys_ = false;
     TPopupMenu* popupMenu_ = nullptr;
+    TButton* defaultButton_ = nullptr;
+    TButton* cancelButton_ = nullptr;
+    HWND focused_ = nullptr;  // the control that had the focus last
+    UINT swallowKeyUp_ = 0;   // the key whose release belongs to a key this form used
     std::vector<TControl*> controls_;
     std::vector<TTimer*> timers_;
 };

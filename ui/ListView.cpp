@@ -132,10 +132,106 @@ void TListView::ShowPopupMenu(LPARAM screenPoint) {
     PopupMenu->Popup(GetAncestor(Handle(), GA_ROOT), pt.x, pt.y);
 }
 
+void TListView::ShowFirstColumnFormat() {
+    // The header takes the first column's alignment too (the list view gives its first header item a left one).
+    HWND header = reinterpret_cast<HWND>(SendMessageW(Handle(), LVM_GETHEADER, 0, 0));
+    HDITEMW item{};
+    item.mask = HDI_FORMAT;
+    if (!header || !SendMessageW(header, HDM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item))) return;
+    item.fmt = (item.fmt & ~HDF_JUSTIFYMASK) | firstColumnFormat_;
+    SendMessageW(header, HDM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+}
+
+void TListView::DrawFirstColumnText(const NMLVCUSTOMDRAW& draw) const {
+    // The control has drawn the cell left-aligned, in the colours of the item's state, which the device
+    // context still holds: the cell is covered with its ground and the text drawn again as the column asks.
+    const auto item = static_cast<WPARAM>(draw.nmcd.dwItemSpec);
+    RECT cell{LVIR_LABEL, 0, 0, 0};
+    if (!SendMessageW(Handle(), LVM_GETSUBITEMRECT, item, reinterpret_cast<LPARAM>(&cell))) return;
+    wchar_t text[256] = L"";
+    LVITEMW entry{};
+    entry.pszText = text;
+    entry.cchTextMax = 256;
+    const auto length =
+        static_cast<int>(SendMessageW(Handle(), LVM_GETITEMTEXTW, item, reinterpret_cast<LPARAM>(&entry)));
+    HDC dc = draw.nmcd.hdc;
+    const int savedDc = SaveDC(dc);
+    if (GetBkMode(dc) == TRANSPARENT)
+        SetBkColor(dc, static_cast<COLORREF>(SendMessageW(Handle(), LVM_GETBKCOLOR, 0, 0)));
+    ExtTextOutW(dc, cell.left, cell.top, ETO_OPAQUE, &cell, nullptr, 0, nullptr);
+    SetBkMode(dc, TRANSPARENT);
+    InflateRect(&cell, -ScaleForDpi(TextMargin, dpi_), 0);
+    DrawTextW(dc, text, length, &cell,
+              (firstColumnFormat_ == LVCFMT_RIGHT ? DT_RIGHT : DT_CENTER) | DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX |
+                  DT_END_ELLIPSIS);
+    RestoreDC(dc, savedDc);
+}
+
+bool TListView::HandleReflected(UINT message, WPARAM, LPARAM lParam, LRESULT& result) {
+    // Every list view draws its first column left-aligned, whatever the column says: a first column aligned
+    // otherwise has its text drawn again, after the control drew the cell.
+    if (message != WM_NOTIFY || firstColumnFormat_ == LVCFMT_LEFT) return false;
+    const auto* draw = reinterpret_cast<const NMLVCUSTOMDRAW*>(lParam);
+    if (draw->nmcd.hdr.code != NM_CUSTOMDRAW) return false;
+    switch (draw->nmcd.dwDrawStage) {
+        case CDDS_PREPAINT:
+            result = CDRF_NOTIFYITEMDRAW;
+            return true;
+        case CDDS_ITEMPREPAINT:
+            result = CDRF_NOTIFYSUBITEMDRAW;
+            return true;
+        case CDDS_ITEMPREPAINT | CDDS_SUBITEM:
+            result = draw->iSubItem == 0 ? CDRF_NOTIFYPOSTPAINT : CDRF_DODEFAULT;
+            return true;
+        case CDDS_ITEMPOSTPAINT | CDDS_SUBITEM:
+            if (draw->iSubItem == 0) DrawFirstColumnText(*draw);
+            result = CDRF_DODEFAULT;
+            return true;
+        default:
+            return false;
+    }
+}
+
 LRESULT TListView::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_CONTEXTMENU && PopupMenu) {
-        ShowPopupMenu(lParam);
-        return 0;
+    switch (message) {
+        case WM_CONTEXTMENU:
+            if (!PopupMenu) break;
+            ShowPopupMenu(lParam);
+            return 0;
+        // The first column keeps the alignment it was given, whatever the control makes of it, and reports it.
+        case LVM_INSERTCOLUMNW:
+        case LVM_SETCOLUMNW: {
+            const auto* column = reinterpret_cast<const LVCOLUMNW*>(lParam);
+            const LRESULT result = TControl::WndProc(message, wParam, lParam);
+            const bool first = message == LVM_INSERTCOLUMNW ? result == 0 : (wParam == 0 && result);
+            if (first && column) {
+                firstColumnFormat_ = (column->mask & LVCF_FMT) ? (column->fmt & LVCFMT_JUSTIFYMASK) : LVCFMT_LEFT;
+                ShowFirstColumnFormat();
+                InvalidateRect(Handle(), nullptr, TRUE);
+            }
+            return result;
+        }
+        case LVM_GETCOLUMNW: {
+            auto* column = reinterpret_cast<LVCOLUMNW*>(lParam);
+            const LRESULT result = TControl::WndProc(message, wParam, lParam);
+            if (result && wParam == 0 && column && (column->mask & LVCF_FMT)) {
+                column->fmt = (column->fmt & ~LVCFMT_JUSTIFYMASK) | firstColumnFormat_;
+            }
+            return result;
+        }
+        case LVM_DELETECOLUMN: {
+            const LRESULT result = TControl::WndProc(message, wParam, lParam);
+            if (result && wParam == 0) {
+                LVCOLUMNW column{};
+                column.mask = LVCF_FMT;
+                firstColumnFormat_ = TControl::WndProc(LVM_GETCOLUMNW, 0, reinterpret_cast<LPARAM>(&column))
+                                         ? (column.fmt & LVCFMT_JUSTIFYMASK)
+                                         : LVCFMT_LEFT;
+            }
+            return result;
+        }
+        default:
+            break;
     }
     return TControl::WndProc(message, wParam, lParam);
 }

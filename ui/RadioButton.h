@@ -3,8 +3,9 @@
 // OnClick runs whenever the button becomes checked: clicked by the user, reached with the arrow keys, or
 // checked by code through SetChecked. It does not run for a button that was checked already, nor when a
 // button is unchecked. Checking a button unchecks the others of its group. The checked button of a group
-// is the group's tab stop.
+// is the group's tab stop; while none is checked, its first button is.
 #include <functional>
+#include <vector>
 
 #include "ui/Control.h"
 
@@ -24,7 +25,9 @@ protected:
     bool HandleReflected(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
 private:
+    std::vector<HWND> Group() const;  // the radio buttons of this one's group, in order
     void UncheckSiblings();
+    void UpdateTabStops();
     void RunPendingClick();
 
     // Set when the button turned from unchecked to checked; the handler runs once the whole group has

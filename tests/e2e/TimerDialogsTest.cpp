@@ -26,22 +26,23 @@ public:
 
     // Runs a command of the list's popup menu by its access key and returns the window it opens (found by
     // caption). The menu opens by a right-click on a point of the list (which, as in every list view,
-    // selects the item there) or, with no point, by the context-menu key for the selected item. A key that
-    // arrives before the menu has the keyboard is lost: then the menu is closed and the command tried again.
+    // selects the item there) or, with no point, from the keyboard (Shift+F10 or the context-menu key) for
+    // the selected item. A key that arrives before the menu has the keyboard is lost: then the menu is
+    // closed and the command tried again.
     HWND Command(int x, int y, WORD accessKey, const wchar_t* opens) {
         return Run([&] { Driver::Click(x, y, Driver::Button::Right); }, accessKey, opens);
     }
-    HWND Command(WORD accessKey, const wchar_t* opens) {
-        return Run([] { Driver::KeyChord({VK_SHIFT, VK_F10}); }, accessKey, opens);
+    HWND Command(WORD accessKey, const wchar_t* opens, const std::vector<WORD>& menuKeys = {VK_SHIFT, VK_F10}) {
+        return Run([&] { Driver::KeyChord(menuKeys); }, accessKey, opens);
     }
 
-    // Fills in the condition dialog's title and presses its OK button.
+    // Fills in the condition dialog's title and presses Enter, which its OK button answers.
     static void Condition(HWND dialog, const std::wstring& title) {
         ASSERT_NE(dialog, nullptr) << "the condition dialog";
         const auto edits = Driver::Children(dialog, L"Edit");
         ASSERT_FALSE(edits.empty());
         Driver::Send(edits.front(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(title.c_str()));
-        Press(dialog, L"OK");
+        Driver::Key(VK_RETURN);
         ASSERT_TRUE(Driver::WaitUntil([&] { return !IsWindow(dialog) || !Driver::Visible(dialog); }, 3000));
     }
 
@@ -97,9 +98,10 @@ TEST(TimerDialogs, AddEditAndDeleteThroughTheRealDialogsReachTheSettingsFile) {
     const int firstRow = Driver::WindowRect(headers.front()).bottom + 6;
     const int x = area.left + 80;
 
+    // The list has the keyboard from the start: its menu opens from the keyboard.
     const wchar_t* condition = L"条件指定";
-    TimerDialogs::Condition(dialogs.Command(x, area.bottom - 40, 'A', condition), L"朝会");
-    TimerDialogs::Condition(dialogs.Command(x, area.bottom - 40, 'A', condition), L"会議,定例");  // a comma
+    TimerDialogs::Condition(dialogs.Command('A', condition), L"朝会");
+    TimerDialogs::Condition(dialogs.Command('A', condition, {VK_APPS}), L"会議,定例");  // a comma
     ASSERT_TRUE(Driver::WaitUntil([&] { return dialogs.Items() == 2; }, 3000));
 
     // Edit the first: select it with the mouse, change its title.
@@ -120,7 +122,7 @@ TEST(TimerDialogs, AddEditAndDeleteThroughTheRealDialogsReachTheSettingsFile) {
     TimerDialogs::Press(confirm, L"OK");
     ASSERT_TRUE(Driver::WaitUntil([&] { return dialogs.Items() == 1; }, 3000));
 
-    TimerDialogs::Press(dialogs.List(), L"OK");
+    Driver::Key(VK_ESCAPE);  // closes the list, as its cancel button
     ASSERT_TRUE(Driver::WaitUntil([&] { return !IsWindow(dialogs.List()) || !Driver::Visible(dialogs.List()); }, 3000));
     ASSERT_TRUE(run.Close());
 

@@ -5,6 +5,9 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstring>
+#include <objbase.h>
+#include <vector>
 #include <memory>
 
 #include "app/MainForm.h"
@@ -165,6 +168,91 @@ TEST_F(SetDialogTest, TheModeButtonWearsTheShellsIconAndDoesWithoutIt) {
     EXPECT_EQ(d.BitBtn1.Text(), "09:05");
 }
 
+namespace {
+// Red above, green at the bottom left (the glyph's transparent corner), blue at the bottom right: a glyph that
+// shows only part of the icon loses the blue first.
+HICON QuarteredIcon(int size) {
+    std::vector<uint32_t> pixels(static_cast<size_t>(size * size));
+    for (int y = 0; y < size; ++y) {
+        for (int x = 0; x < size; ++x) {
+            pixels[static_cast<size_t>(y * size + x)] =
+                y < size / 2 ? 0xFFFF0000u : (x < size / 2 ? 0xFF00FF00u : 0xFF0000FFu);
+        }
+    }
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), size, -size, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    HBITMAP colour = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    std::memcpy(bits, pixels.data(), pixels.size() * 4);
+    const std::vector<uint8_t> opaque(static_cast<size_t>((size + 15) / 16 * 2 * size), 0);
+    HBITMAP mask = CreateBitmap(size, size, 1, 1, opaque.data());
+    ICONINFO icon{TRUE, 0, 0, mask, colour};
+    HICON result = CreateIconIndirect(&icon);
+    DeleteObject(mask);
+    DeleteObject(colour);
+    return result;
+}
+
+// The thread's COM apartment (APTTYPE), or -1 outside any.
+int Apartment() {
+    using GetType = HRESULT(WINAPI*)(APTTYPE*, APTTYPEQUALIFIER*);
+    auto get = reinterpret_cast<GetType>(
+        reinterpret_cast<void*>(GetProcAddress(LoadLibraryW(L"ole32.dll"), "CoGetApartmentType")));
+    APTTYPE type{};
+    APTTYPEQUALIFIER qualifier{};
+    return get && get(&type, &qualifier) == S_OK ? static_cast<int>(type) : -1;
+}
+
+int g_apartmentAsked = -2;
+}  // namespace
+
+TEST_F(SetDialogTest, TheGlyphShowsTheWholeIconAt144DpiAndTheShellIsAskedInAnApartment) {
+    const int before = Apartment();
+    TSetDialog::SetFileIconSourceForTesting([](const PathString&) {
+        g_apartmentAsked = Apartment();
+        return QuarteredIcon(24);  // the shell's small icon at 144 DPI
+    });
+    TSetDialog d(*main_);
+    EXPECT_TRUE(g_apartmentAsked == APTTYPE_STA || g_apartmentAsked == APTTYPE_MAINSTA) << g_apartmentAsked;
+    EXPECT_EQ(Apartment(), before);
+
+    RECT r;
+    GetWindowRect(d.Handle(), &r);
+    r.right = r.left + (r.right - r.left) * 3 / 2;
+    r.bottom = r.top + (r.bottom - r.top) * 3 / 2;
+    SendMessageW(d.Handle(), WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&r));
+    d.Show();
+    UpdateWindow(d.BitBtn1.Handle());
+    PumpMessages();
+
+    // The blue quarter, read from the screen, is 12 pixels square.
+    RECT button;
+    GetWindowRect(d.BitBtn1.Handle(), &button);
+    RECT blue{INT_MAX, INT_MAX, -1, -1};
+    HDC screen = GetDC(nullptr);
+    for (int y = button.top; y < button.bottom; ++y) {
+        for (int x = button.left; x < (button.left + button.right) / 2; ++x) {
+            if (GetPixel(screen, x, y) != 0xFF0000) continue;  // blue as a COLORREF
+            blue = {std::min<LONG>(blue.left, x), std::min<LONG>(blue.top, y), std::max<LONG>(blue.right, x + 1),
+                    std::max<LONG>(blue.bottom, y + 1)};
+        }
+    }
+    EXPECT_EQ(blue.right - blue.left, 12);
+    EXPECT_EQ(blue.bottom - blue.top, 12);
+
+    // Disabled, the glyph shows embossed in the shadow colour (the caption stands further right).
+    d.BitBtn1.SetEnabled(false);
+    UpdateWindow(d.BitBtn1.Handle());
+    int shadow = 0;
+    for (int y = button.top + 2; y < button.bottom - 2; ++y) {
+        for (int x = button.left + 2; x < button.left + (button.right - button.left) / 3; ++x) {
+            shadow += GetPixel(screen, x, y) == GetSysColor(COLOR_3DSHADOW);
+        }
+    }
+    ReleaseDC(nullptr, screen);
+    EXPECT_GT(shadow, 12);
+}
+
 TEST_F(SetDialogTest, ADoubleClickOnTheColourBoxOffersTheChooserWhichStartsFromItsOwnColour) {
     main_->BackColor = 0x123456;
     TSetDialog d(*main_);
@@ -182,24 +270,70 @@ TEST_F(SetDialogTest, ADoubleClickOnTheColourBoxOffersTheChooserWhichStartsFromI
     }
 }
 
-TEST_F(SetDialogTest, EnterAndEscapeDoNothingForNeitherButtonIsTheDefaultOrTheCancelButton) {
+TEST_F(SetDialogTest, TheKeyboardStartsOnTheFirstControlAndEnterPressesOnlyTheFocusedButton) {
     TSetDialog d(*main_);
-    bool stillOpen = false;
+    std::vector<HWND> focus;
+    bool ticked = false, stillOpen = false;
+    std::string mode;
     ModalScript script({
         [&] {
             if (GetActiveWindow() != d.Handle()) return false;
-            SetFocus(d.CheckBoxFront.Handle());
-            PostKey(VK_RETURN);
-            PostKey(VK_ESCAPE);
+            focus.push_back(GetFocus());
+            PressKeys({VK_SPACE});
+            return true;
+        },
+        [&] {
+            ticked = d.CheckBoxFront.Checked();
+            PressKeys({VK_TAB});
+            return true;
+        },
+        [&] {
+            focus.push_back(GetFocus());
+            PressKeys({VK_RETURN});  // the focused mode button steps on
+            return true;
+        },
+        [&] {
+            mode = d.BitBtn1.Text();
+            for (int i = 0; i < 3; ++i) PressKeys({VK_TAB});  // OK, Cancel, the colour box
+            return true;
+        },
+        [&] {
+            focus.push_back(GetFocus());
+            // Neither button is the default or the cancel button: Enter and Escape do nothing here.
+            PressKeys({VK_RETURN});
+            PressKeys({VK_ESCAPE});
             return true;
         },
         [&] {
             stillOpen = IsWindowVisible(d.Handle()) && d.ModalResult() == mrNone;
-            Click(d.ButtonOK);
+            PostMessageW(d.EditColor.Handle(), WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(5, 5));
+            return true;
+        },
+        [&] {
+            HWND chooser = FindShownWindow(L"#32770");
+            if (!chooser || GetActiveWindow() != chooser) return false;
+            PressKeys({VK_ESCAPE});
+            return true;
+        },
+        [&] {
+            if (FindShownWindow(L"#32770") || GetActiveWindow() != d.Handle()) return false;
+            focus.push_back(GetFocus());  // back where it was before the chooser
+            PressKeys({VK_SHIFT, VK_TAB});
+            PressKeys({VK_SHIFT, VK_TAB});
+            return true;
+        },
+        [&] {
+            focus.push_back(GetFocus());
+            PressKeys({VK_RETURN});
             return true;
         },
     });
     EXPECT_EQ(d.ShowModal(), mrOk);
+    EXPECT_TRUE(script.Done());
+    EXPECT_EQ(focus, (std::vector<HWND>{d.CheckBoxFront.Handle(), d.BitBtn1.Handle(), d.EditColor.Handle(),
+                                        d.EditColor.Handle(), d.ButtonOK.Handle()}));
+    EXPECT_TRUE(ticked);
+    EXPECT_EQ(mode, "09:05");
     EXPECT_TRUE(stillOpen);
 }
 

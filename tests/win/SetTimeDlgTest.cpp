@@ -11,6 +11,7 @@
 #include "forms/SetTimeDlgLayout.h"
 #include "tests/win/WinTestSupport.h"
 #include "timers/SetTimeDlg_win.h"
+#include "ui/Wide.h"
 
 namespace {
 constexpr LocalTime Moment{2024, 1, 5, 9, 5, 7, 0};
@@ -192,7 +193,7 @@ TEST_F(SetTimeDlgTest, TheArrowKeysMoveTheConditionAndRunItsHandler) {
         [&] {
             if (GetActiveWindow() != dlg_->Handle()) return false;
             SetFocus(dlg_->RadioButtonOnece.Handle());
-            PostKey(VK_UP);  // from the first button of the group round to the last
+            PressKeys({VK_UP});  // from the first button of the group round to the last
             return true;
         },
         [&] {
@@ -258,6 +259,18 @@ TEST_F(SetTimeDlgTest, LoadRecordShowsConditionAndWeekdaysAndOKStoresWhatIsShown
     }
 }
 
+TEST_F(SetTimeDlgTest, ThePickerShowsSecondsWhateverTheUsersTimeFormat) {
+    wchar_t saved[80] = L"";
+    GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_STIMEFORMAT, saved, 80);
+    for (const wchar_t* format : {L"H:mm", L"tt h:mm"}) {
+        SCOPED_TRACE(Narrow(format));
+        SetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_STIMEFORMAT, format);
+        dlg_ = std::make_unique<TSetTimeDlg>(host_);
+        EXPECT_EQ(TextOf(dlg_->DateTimePicker1.Handle()), "09:05:07");
+    }
+    SetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_STIMEFORMAT, saved);
+}
+
 TEST_F(SetTimeDlgTest, ThePickerKeepsTheDatePartAndMidnightOfDayZeroIsExactlyZero) {
     struct Case {
         TDateTime loaded;
@@ -303,9 +316,12 @@ TEST_F(SetTimeDlgTest, OKAndEnterGiveOKWhileCancelEscapeAndTheCloseBoxGiveCancel
     };
     const Case cases[] = {
         {"OK", [](TSetTimeDlg& d) { Click(d.OKBtn); }, mrOk, 1},
-        {"Enter", [](TSetTimeDlg&) { PostKey(VK_RETURN); }, mrOk, 1},
+        {"Enter", [](TSetTimeDlg&) { PressKeys({VK_RETURN}); }, mrOk, 1},
+        {"Enter in the title", [](TSetTimeDlg& d) { SetFocus(d.EditTitle.Handle()), PressKeys({VK_RETURN}); }, mrOk, 1},
+        {"Enter on the focused cancel button", [](TSetTimeDlg&) { PressKeys({VK_TAB}), PressKeys({VK_RETURN}); },
+         mrCancel, 0},
         {"Cancel", [](TSetTimeDlg& d) { Click(d.CancelBtn); }, mrCancel, 0},
-        {"Escape", [](TSetTimeDlg&) { PostKey(VK_ESCAPE); }, mrCancel, 0},
+        {"Escape", [](TSetTimeDlg& d) { SetFocus(d.DateTimePicker1.Handle()), PressKeys({VK_ESCAPE}); }, mrCancel, 0},
         {"close box", [](TSetTimeDlg& d) { PostMessageW(d.Handle(), WM_SYSCOMMAND, SC_CLOSE, 0); }, mrCancel, 0},
     };
     for (const Case& c : cases) {
@@ -321,4 +337,41 @@ TEST_F(SetTimeDlgTest, OKAndEnterGiveOKWhileCancelEscapeAndTheCloseBoxGiveCancel
         EXPECT_FALSE(script.TimedOut());
         EXPECT_EQ(d.Entry.Valid, c.valid);
     }
+}
+
+TEST_F(SetTimeDlgTest, TheKeyboardStartsAtOKAndTabReachesTheConditionsEvenWithNoneChosen) {
+    dlg_->LoadRecord({1, "t", 5, 0.5, 0});
+    std::vector<HWND> focus;
+    bool cancelIsDefault = false;
+    int condition = -2;
+    ModalScript script({
+        [&] {
+            if (GetActiveWindow() != dlg_->Handle()) return false;
+            focus.push_back(GetFocus());
+            PressKeys({VK_TAB});
+            return true;
+        },
+        [&] {
+            // The focused push button wears the default frame in place of OK.
+            cancelIsDefault = HasStyle(dlg_->CancelBtn.Handle(), BS_DEFPUSHBUTTON) &&
+                              !HasStyle(dlg_->OKBtn.Handle(), BS_DEFPUSHBUTTON);
+            PressKeys({VK_TAB});
+            return true;
+        },
+        [&] {
+            focus.push_back(GetFocus());
+            PressKeys({VK_SPACE});
+            return true;
+        },
+        [&] {
+            condition = Condition();
+            Click(dlg_->CancelBtn);
+            return true;
+        },
+    });
+    dlg_->ShowModal();
+    EXPECT_TRUE(script.Done());
+    EXPECT_EQ(focus, (std::vector<HWND>{dlg_->OKBtn.Handle(), dlg_->RadioButtonOnece.Handle()}));
+    EXPECT_TRUE(cancelIsDefault);
+    EXPECT_EQ(condition, 0);
 }

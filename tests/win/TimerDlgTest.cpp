@@ -124,16 +124,27 @@ TEST_F(TimerDlgTest, PanelsHoldTheListAndTheButtonsAsDesigned) {
 TEST_F(TimerDlgTest, ARightClickOnTheListOpensItsThreeCommands) {
     TTimerDlg& d = Open();
     Activate();
-    ModalScript script({[] {
-        if (!FindShownWindow(L"#32768")) return false;
+    POINT shownAt{-1, -1};
+    ModalScript script({[&] {
+        HWND menu = FindShownWindow(L"#32768");
+        if (!menu) return false;
+        RECT m;
+        GetWindowRect(menu, &m);
+        shownAt = {m.left, m.top};
         EndMenu();
         return true;
     }});
     RECT r;
     GetWindowRect(d.ListView1.Handle(), &r);
-    SendMessageW(d.ListView1.Handle(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(d.ListView1.Handle()),
-                 MAKELPARAM(r.left + 20, r.top + 40));
+    ClickAt(r.left + 20, r.top + 40, true);
+    const DWORD end = GetTickCount() + 3000;
+    while (!script.Done() && static_cast<LONG>(GetTickCount() - end) < 0) {
+        PumpMessages();
+        Sleep(10);
+    }
     EXPECT_TRUE(script.Done());
+    EXPECT_EQ(shownAt.x, r.left + 20);  // where the pointer was
+    EXPECT_EQ(shownAt.y, r.top + 40);
     std::vector<std::string> shown;
     for (const TMenuItem* item : d.PopupMenu1.LastShown) shown.push_back(item->Enabled ? item->Caption : "-");
     EXPECT_EQ(shown, (std::vector<std::string>{"追加(&A)", "編集(&E)", "削除(&D)"}));
@@ -172,6 +183,40 @@ TEST_F(TimerDlgTest, WithoutAStoredLayoutTheDialogOpensAt320AndWritesTheDefaults
     EXPECT_EQ(texts.Alignment, "1,0,0,0");
     dlg_.reset();
     EXPECT_EQ(ReadSettingsFile(), "[TimerDlg]\r\nTop=320\r\nLeft=320\r\nWidth=53,301,65,57\r\nAliment=1,0,0,0\r\n");
+}
+
+TEST_F(TimerDlgTest, TheNumberColumnIsDrawnRightAlignedAsDesigned) {
+    timers_ = {Live("a")};
+    TTimerDlg& d = Open();
+    Activate();
+    UpdateWindow(d.ListView1.Handle());
+    HWND header = reinterpret_cast<HWND>(SendMessageW(d.ListView1.Handle(), LVM_GETHEADER, 0, 0));
+    HDITEMW headerItem{};
+    headerItem.mask = HDI_FORMAT;
+    SendMessageW(header, HDM_GETITEMW, 0, reinterpret_cast<LPARAM>(&headerItem));
+    EXPECT_EQ(headerItem.fmt & HDF_JUSTIFYMASK, HDF_RIGHT);
+
+    // The ink of "1" in the first cell, read from the screen: it stands at the cell's right end.
+    RECT cell{LVIR_LABEL, 0, 0, 0};
+    ASSERT_TRUE(SendMessageW(d.ListView1.Handle(), LVM_GETSUBITEMRECT, 0, reinterpret_cast<LPARAM>(&cell)));
+    MapWindowPoints(d.ListView1.Handle(), nullptr, reinterpret_cast<POINT*>(&cell), 2);
+    const int width = cell.right - cell.left - 1, height = cell.bottom - cell.top - 1;  // without the grid lines
+    HDC screen = GetDC(nullptr);
+    const COLORREF ground = GetPixel(screen, cell.left + 1, cell.top + 1);
+    int first = -1, last = -1;
+    for (int x = 0; x < width; ++x) {
+        for (int y = 0; y < height; ++y) {
+            if (GetPixel(screen, cell.left + x, cell.top + y) != ground) {
+                if (first < 0) first = x;
+                last = x;
+                break;
+            }
+        }
+    }
+    ReleaseDC(nullptr, screen);
+    ASSERT_GE(first, 0) << "no text in the cell";
+    EXPECT_GT(first, width / 2);
+    EXPECT_GE(last, width - d.Scale(12));
 }
 
 TEST_F(TimerDlgTest, AStoredLayoutIsAppliedWithDefaultsForUnusableValuesAndTheLastPlaceIsKept) {
@@ -232,15 +277,30 @@ TEST_F(TimerDlgTest, ColumnWidthsAreKeptIn96DpiTermsWhenTheDialogMovesToAnotherD
     EXPECT_NE(ReadSettingsFile().find("Width=53,301,65,57\r\n"), std::string::npos);
 }
 
-TEST_F(TimerDlgTest, EveryActivationPutsTheDialogBackAtItsStoredPlace) {
+TEST_F(TimerDlgTest, EveryActivationPutsTheDialogBackAtItsStoredPlaceWithTheFocusWhereItWas) {
+    timers_ = {Live("a")};
     TTimerDlg& d = Open();
     Activate();
     d.SetLeft(100);
     d.SetTop(120);
+    SetFocus(d.CancelBtn.Handle());
     WithConditionDialog(&TTimerDlg::PopupAddTimerClick, [](TSetTimeDlg&) { return IDCANCEL; });
     PumpMessages();
     EXPECT_EQ(d.Left(), 320);
     EXPECT_EQ(d.Top(), 320);
+    EXPECT_EQ(GetFocus(), d.CancelBtn.Handle());
+    // The same after a message box, and after another window was active for a while.
+    d.ListView1.SetSelectedIndex(0);
+    EXPECT_NE(WithQuestion(&TTimerDlg::PopupDelTimerClick, IDCANCEL), "");
+    PumpMessages();
+    EXPECT_EQ(GetFocus(), d.CancelBtn.Handle());
+    host_.Show();
+    PumpMessages();
+    EXPECT_NE(GetFocus(), d.CancelBtn.Handle());
+    SetForegroundWindow(d.Handle());
+    PumpMessages();
+    EXPECT_EQ(GetFocus(), d.CancelBtn.Handle());
+    host_.Hide();
 }
 
 TEST_F(TimerDlgTest, AddAppendsTheConfirmedRecordAfterAllOthersAndCancelAddsNothing) {
@@ -340,17 +400,58 @@ TEST_F(TimerDlgTest, AddingBeyondWhatTheSettingsFileKeepsIsRefusedWithAWarning) 
     EXPECT_EQ(timers_.size(), static_cast<size_t>(MaxStoredTimers) + 1);
 }
 
-TEST_F(TimerDlgTest, EnterAndEscapeReachTheButtonsOnThePanel) {
+TEST_F(TimerDlgTest, TheListHasTheFocusItsMenuOpensFromTheKeyboardAndEnterOrEscapeClose) {
+    timers_ = {Live("a"), Live("b")};
     for (const auto& [key, result] : {std::pair{VK_RETURN, mrOk}, std::pair{VK_ESCAPE, mrCancel}}) {
         TTimerDlg& d = Open();
-        ModalScript script({[&, key = key] {
-            if (GetActiveWindow() != d.Handle()) return false;
-            SetFocus(d.ListView1.Handle());
-            PostKey(key);
+        HWND focus = nullptr;
+        std::vector<POINT> menus, expected;
+        const auto menuShown = [&] {
+            HWND menu = FindShownWindow(L"#32768");
+            if (!menu) return false;
+            RECT r;
+            GetWindowRect(menu, &r);
+            menus.push_back({r.left, r.top});
+            PressKeys({VK_ESCAPE});
             return true;
-        }});
+        };
+        ModalScript script({
+            [&] {
+                if (GetActiveWindow() != d.Handle()) return false;
+                focus = GetFocus();
+                POINT corner{0, 0};
+                ClientToScreen(d.ListView1.Handle(), &corner);
+                expected.push_back(corner);
+                PressKeys({VK_SHIFT, VK_F10});  // nothing selected: at the list's corner
+                return true;
+            },
+            menuShown,
+            [&] {
+                if (FindShownWindow(L"#32768")) return false;
+                d.ListView1.SetSelectedIndex(1);
+                RECT item{LVIR_BOUNDS, 0, 0, 0};
+                SendMessageW(d.ListView1.Handle(), LVM_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&item));
+                POINT below{item.left, item.bottom};
+                ClientToScreen(d.ListView1.Handle(), &below);
+                expected.push_back(below);
+                PressKeys({VK_APPS});  // at the selected item
+                return true;
+            },
+            menuShown,
+            [&, key = key] {
+                if (FindShownWindow(L"#32768")) return false;
+                PressKeys({static_cast<WORD>(key)});
+                return true;
+            },
+        });
         EXPECT_EQ(d.ShowModal(), result);
         EXPECT_FALSE(script.TimedOut());
+        EXPECT_EQ(focus, d.ListView1.Handle());
+        ASSERT_EQ(menus.size(), 2u);
+        for (size_t i = 0; i < 2; ++i) {
+            EXPECT_EQ(menus[i].x, expected[i].x);
+            EXPECT_EQ(menus[i].y, expected[i].y);
+        }
     }
 }
 

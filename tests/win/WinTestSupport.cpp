@@ -59,11 +59,32 @@ SIZE ClientSize(HWND hwnd) {
 
 void Click(const TControl& control) { SendMessageW(control.Handle(), BM_CLICK, 0, 0); }
 
-void PostKey(WPARAM virtualKey) {
-    HWND target = GetFocus();
-    if (!target) target = GetActiveWindow();
-    PostMessageW(target, WM_KEYDOWN, virtualKey, 1);
-    PostMessageW(target, WM_KEYUP, virtualKey, 0xC0000001);
+void ClickAt(int x, int y, bool right) {
+    const int left = GetSystemMetrics(SM_XVIRTUALSCREEN), top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    const int width = GetSystemMetrics(SM_CXVIRTUALSCREEN), height = GetSystemMetrics(SM_CYVIRTUALSCREEN);
+    INPUT inputs[3]{};
+    for (INPUT& input : inputs) input.type = INPUT_MOUSE;
+    // Rounded up, so that the system's floor(n * extent / 65536) gives back the pixel.
+    inputs[0].mi.dx = static_cast<LONG>((static_cast<long long>(x - left) * 65536 + width - 1) / width);
+    inputs[0].mi.dy = static_cast<LONG>((static_cast<long long>(y - top) * 65536 + height - 1) / height);
+    inputs[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK;
+    inputs[1].mi.dwFlags = right ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN;
+    inputs[2].mi.dwFlags = right ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP;
+    SendInput(3, inputs, sizeof(INPUT));
+}
+
+void PressKeys(std::initializer_list<WORD> keys) {
+    std::vector<INPUT> inputs;
+    const auto add = [&](WORD key, DWORD flags) {
+        INPUT input{};
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = key;
+        input.ki.dwFlags = flags;
+        inputs.push_back(input);
+    };
+    for (WORD key : keys) add(key, 0);
+    for (auto it = std::rbegin(keys); it != std::rend(keys); ++it) add(*it, KEYEVENTF_KEYUP);
+    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }
 
 void PumpMessages() {

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <initializer_list>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -38,8 +39,11 @@ SIZE ClientSize(HWND hwnd);
 
 // Clicks a button, check box or radio button as the user would.
 void Click(const TControl& control);
-// Sends a key press to the window with the focus through the application's loop, as typing would.
-void PostKey(WPARAM virtualKey);
+// Clicks at a screen point with the mouse as the user would (SendInput), with the right button when asked.
+void ClickAt(int x, int y, bool right = false);
+// Presses keys on the keyboard as the user would (SendInput): the first ones held while the last is struck,
+// PressKeys({VK_SHIFT, VK_TAB}). The keys reach whichever window has the focus when they are read.
+void PressKeys(std::initializer_list<WORD> keys);
 
 // Handles the messages waiting now, as the application's loop would.
 void PumpMessages();
