@@ -14,13 +14,12 @@
 
 Option Explicit
 
-Dim shell, command
+Dim shell
 Set shell = CreateObject("WScript.Shell")
 
-' Windows の shutdown コマンドを、場所を省略せずに指定します。
+' Windows の shutdown コマンドを、場所を省略せずに指定します
+' （%SystemRoot% は Windows のフォルダーに置き換わります）。
 ' /h は休止状態にするオプションです。
-command = """" & shell.ExpandEnvironmentStrings("%SystemRoot%\System32\shutdown.exe") & """ /h"
-
 ' 2 番目の 0 は「コマンドプロンプトの窓を表示しない」、
 ' 3 番目の False は「コマンドの終わりを待たない」という意味です。
-shell.Run command, 0, False
+shell.Run "%SystemRoot%\System32\shutdown.exe /h", 0, False
