@@ -1,0 +1,25 @@
+' hibe.vbs: Horvane2010 の「休止状態(R)」が実行するスクリプトの例です。
+'
+' パソコンを休止状態にします。Horvane2010.exe と同じフォルダーにある
+' vbs フォルダーの中に置いてください（vbs\hibe.vbs）。
+' このファイルをダブルクリックして直接実行しても、休止状態になります。
+'
+' 休止状態が無効になっているパソコンでは、何も起きません。有効にするには、
+' 管理者として開いたコマンドプロンプトで次のコマンドを実行してください。
+'     powercfg /hibernate on
+'
+' このファイルを書き換えたときは、文字コードを変えずに（「Unicode」または
+' 「UTF-16 LE」のまま）保存してください。Windows Script Host は UTF-8 で
+' 保存したスクリプトを正しく読めません。
+
+Option Explicit
+
+Dim shell
+Set shell = CreateObject("WScript.Shell")
+
+' Windows の shutdown コマンドを、場所を省略せずに指定します
+' （%SystemRoot% は Windows のフォルダーに置き換わります）。
+' /h は休止状態にするオプションです。
+' 2 番目の 0 は「コマンドプロンプトの窓を表示しない」、
+' 3 番目の False は「コマンドの終わりを待たない」という意味です。
+shell.Run "%SystemRoot%\System32\shutdown.exe /h", 0, False
