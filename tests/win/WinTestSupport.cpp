@@ -108,7 +108,6 @@ BOOL CALLBACK MatchWindow(HWND hwnd, LPARAM lParam) {
 }
 
 ModalScript* g_script = nullptr;
-ZOrderWatch* g_watch = nullptr;
 LocalTime g_fixedTime;
 }  // namespace
 
@@ -149,25 +148,6 @@ void CALLBACK ModalScript::Tick(HWND, UINT, UINT_PTR, DWORD) {
     running = true;
     if (script->steps_[script->next_]()) ++script->next_;
     running = false;
-}
-
-ZOrderWatch::ZOrderWatch(HWND watched)
-    : watched_(watched), hook_(SetWindowsHookExW(WH_CALLWNDPROC, Hook, nullptr, GetCurrentThreadId())) {
-    g_watch = this;
-}
-
-ZOrderWatch::~ZOrderWatch() {
-    UnhookWindowsHookEx(hook_);
-    g_watch = nullptr;
-}
-
-LRESULT CALLBACK ZOrderWatch::Hook(int code, WPARAM wParam, LPARAM lParam) {
-    const auto* call = reinterpret_cast<const CWPSTRUCT*>(lParam);
-    if (code == HC_ACTION && g_watch && call->hwnd == g_watch->watched_ && call->message == WM_WINDOWPOSCHANGING) {
-        const auto* pos = reinterpret_cast<const WINDOWPOS*>(call->lParam);
-        if (!(pos->flags & SWP_NOZORDER)) g_watch->Requests.push_back(pos->hwndInsertAfter);
-    }
-    return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
 void RemoveSettingsFile() { DeleteFileW(SettingsPath(Os::ExePath()).c_str()); }

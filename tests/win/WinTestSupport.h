@@ -75,22 +75,6 @@ private:
     UINT_PTR timer_;
 };
 
-// Records the z-order requests (HWND_TOPMOST, HWND_NOTOPMOST, ...) that reach one window. Under Wine an
-// owned window keeps WS_EX_TOPMOST after HWND_NOTOPMOST, so the requests are what a test can rely on.
-class ZOrderWatch {
-public:
-    explicit ZOrderWatch(HWND watched);
-    ~ZOrderWatch();
-    ZOrderWatch(const ZOrderWatch&) = delete;
-    ZOrderWatch& operator=(const ZOrderWatch&) = delete;
-    std::vector<HWND> Requests;
-
-private:
-    static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam);
-    HWND watched_;
-    HHOOK hook_;
-};
-
 // The settings file the forms use: win_tests.ini beside the test program.
 void RemoveSettingsFile();
 std::string ReadSettingsFile();
