@@ -10,6 +10,11 @@
 
 namespace Os {
 
+// Code page 932 text to UTF-16 and back, as Windows converts them: a character the other side cannot hold
+// becomes a stand-in ('?' in code page 932, U+30FB in UTF-16) instead of failing the whole text.
+std::u16string Cp932ToUtf16(std::string_view text);
+std::string Utf16ToCp932(std::u16string_view text);
+
 // Full path of the running executable.
 PathString ExePath();
 
@@ -25,6 +30,10 @@ bool FileExists(const PathString& path);
 // Replaces (or creates) a file whole: the new content goes to a temporary file in the same folder, is
 // flushed to disk, and then takes the old file's place in one step. A reader sees the old file or the new
 // one, never a mixture; on failure the old file is untouched and the temporary file is removed.
+// What the user set on the file stays: a symbolic link keeps pointing at the file it named (the target is
+// replaced), the attributes (hidden, system) or permission bits carry over, and a file with several hard
+// links, or in a folder that takes no new file while the file itself may be written, is written over in
+// place (as the profile functions always did; such a save is not crash-safe). A read-only file refuses.
 bool ReplaceFileBytes(const PathString& path, std::string_view bytes);
 
 // Appends bytes to a file (created when missing, never truncated) in a single append write, so that lines
