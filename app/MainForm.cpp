@@ -262,14 +262,14 @@ void TMainForm::LoadSettings() {
     BackColor = settings.BackColor;
 
     // A clock stored wholly outside every monitor (one that was unplugged) comes back on the nearest one.
-    const ScreenRect clock{settings.Left, settings.Top, settings.Left + Scale(CompactWidth),
-                           settings.Top + Scale(CompactHeight)};
+    const ScreenRect clock = RectAt(settings.Left, settings.Top, Scale(CompactWidth), Scale(CompactHeight));
     const RECT rc{clock.Left, clock.Top, clock.Right, clock.Bottom};
     if (!MonitorFromRect(&rc, MONITOR_DEFAULTTONULL)) {
         MONITORINFO mi{};
         mi.cbSize = sizeof mi;
         GetMonitorInfoW(MonitorFromRect(&rc, MONITOR_DEFAULTTONEAREST), &mi);
-        const ScreenRect placed = MoveInside(clock, {mi.rcWork.left, mi.rcWork.top, mi.rcWork.right, mi.rcWork.bottom});
+        const ScreenRect placed = MoveInside(settings.Left, settings.Top, Scale(CompactWidth), Scale(CompactHeight),
+                                             {mi.rcWork.left, mi.rcWork.top, mi.rcWork.right, mi.rcWork.bottom});
         SetTop(placed.Top);
         SetLeft(placed.Left);
     }
