@@ -318,7 +318,8 @@ void TMainForm::ShowWriteError(const PathString& path) {
 
 LRESULT TMainForm::HandlePowerBroadcast(WPARAM wParam) {
     Timer1.SetEnabled(false);
-    AppendLog(PowerEventText(wParam));
+    // Windows waits for the answer: the line waits for another copy's line only briefly.
+    AppendLogLine(LogPath(Os::ExePath()), PowerEventText(wParam), LogLockWaitForBroadcast);
     Timer1.SetEnabled(true);
     return 0;
 }
@@ -327,7 +328,7 @@ LRESULT TMainForm::HandleEndSession(WPARAM wParam) {
     Timer1.SetEnabled(false);
     if (wParam == 1 && !sessionEnded_) {
         sessionEnded_ = true;
-        AppendLog(EndSessionText);
+        AppendLogLine(LogPath(Os::ExePath()), EndSessionText, LogLockWaitForBroadcast);
         // Windows ends the process as soon as the messages are answered: save and log the end first.
         quietShutdown_ = true;
         FormDestroy();

@@ -1,6 +1,7 @@
 #pragma once
 // The few operations whose implementation differs between Windows and Linux. Everything above this
 // interface is portable and tested on both.
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -39,6 +40,14 @@ bool ReplaceFileBytes(const PathString& path, std::string_view bytes);
 // Appends bytes to a file (created when missing, never truncated) in a single append write, so that lines
 // from several threads or processes never tear or interleave. False when the file cannot be written.
 bool AppendFileBytes(const PathString& path, std::string_view bytes);
+
+// The same, with the bytes made by `make` once the file is this caller's: on Windows appends to one file,
+// under any spelling of its path, take turns through a lock named after the file, so bytes stamped in
+// `make` land in time order. A caller waits for the lock at most maxWaitMilliseconds, then writes anyway.
+bool AppendFileBytes(const PathString& path, const std::function<std::string()>& make, int maxWaitMilliseconds);
+
+// The name of that lock: the same for every spelling of one file (letter case, / or \, "..", short names).
+PathString AppendLockName(const PathString& path);
 
 // For tests: called after the temporary file is complete and before it replaces the old one; returning
 // false makes the replace fail there, as a crash at that moment would.

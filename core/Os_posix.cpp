@@ -193,13 +193,27 @@ bool ReplaceFileBytes(const PathString& path, std::string_view bytes) {
     return ok;
 }
 
-bool AppendFileBytes(const PathString& path, std::string_view bytes) {
+bool AppendFileBytes(const PathString& path, const std::function<std::string()>& make, int /*maxWaitMilliseconds*/) {
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
     if (fd < 0) return false;
-    // One write() with O_APPEND: the kernel positions and writes the whole line as one step.
+    // One write() with O_APPEND: the kernel positions and writes the whole line as one step, no lock needed.
+    const std::string bytes = make();
     const ssize_t n = ::write(fd, bytes.data(), bytes.size());
     ::close(fd);
     return n == static_cast<ssize_t>(bytes.size());
+}
+
+bool AppendFileBytes(const PathString& path, std::string_view bytes) {
+    return AppendFileBytes(
+        path, [bytes] { return std::string(bytes); }, 0);
+}
+
+PathString AppendLockName(const PathString& path) {
+    char* resolved = ::realpath(path.c_str(), nullptr);
+    if (!resolved) return path;
+    PathString name = resolved;
+    ::free(resolved);
+    return name;
 }
 
 void SetBeforeReplaceHookForTesting(BeforeReplaceHook hook) { g_beforeReplace = hook; }

@@ -1,7 +1,6 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <cwctype>
 
 #include "core/Os.h"
 
@@ -16,19 +15,35 @@ struct HandleCloser {
     }
 };
 
-// Windows promises that append-only writes to a local file never overwrite each other, but not every
-// Windows-compatible system keeps that promise across processes. A mutex named after the file makes the
-// one append write exclusive everywhere.
-std::wstring AppendMutexName(const PathString& path) {
-    unsigned long long hash = 1469598103934665603ull;
-    for (wchar_t c : path) {
-        hash ^= static_cast<unsigned long long>(towlower(c));
-        hash *= 1099511628211ull;
+// The file's path in one form: full (no "..", backslashes), long names where the path exists, upper case.
+std::wstring CanonicalPath(const PathString& path) {
+    std::wstring full(MAX_PATH, L'\0');
+    DWORD n = GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+    if (n >= full.size()) {
+        full.resize(n);
+        n = GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
     }
-    wchar_t name[64];
-    wsprintfW(name, L"Local\\Horvane2010.append.%08x%08x", static_cast<unsigned>(hash >> 32),
-              static_cast<unsigned>(hash));
-    return name;
+    full.resize(n < full.size() ? n : 0);
+    if (full.empty()) full = path;
+    // The file may not exist yet: then its folder gives the long form.
+    auto longForm = [](const std::wstring& p) {
+        std::wstring result(MAX_PATH, L'\0');
+        DWORD m = GetLongPathNameW(p.c_str(), result.data(), static_cast<DWORD>(result.size()));
+        if (m >= result.size()) {
+            result.resize(m);
+            m = GetLongPathNameW(p.c_str(), result.data(), static_cast<DWORD>(result.size()));
+        }
+        result.resize(m < result.size() ? m : 0);
+        return result;
+    };
+    std::wstring canonical = longForm(full);
+    if (canonical.empty()) {
+        const size_t slash = full.find_last_of(L'\\');
+        const std::wstring folder = slash == std::wstring::npos ? std::wstring() : longForm(full.substr(0, slash));
+        canonical = folder.empty() ? full : folder + full.substr(slash);
+    }
+    if (!canonical.empty()) CharUpperBuffW(canonical.data(), static_cast<DWORD>(canonical.size()));
+    return canonical;
 }
 
 bool ProcessIsGone(DWORD pid) {
@@ -229,21 +244,45 @@ bool ReplaceFileBytes(const PathString& path, std::string_view bytes) {
     return ok;
 }
 
-bool AppendFileBytes(const PathString& path, std::string_view bytes) {
-    HandleCloser mutex{CreateMutexW(nullptr, FALSE, AppendMutexName(path).c_str())};
-    const bool locked = mutex.h && WaitForSingleObject(mutex.h, 5000) != WAIT_FAILED;
+// Windows promises that append-only writes to a local file never overwrite each other, but not every
+// Windows-compatible system keeps that promise across processes. A mutex named after the file makes the
+// one append write exclusive everywhere.
+PathString AppendLockName(const PathString& path) {
+    unsigned long long hash = 1469598103934665603ull;
+    for (wchar_t c : CanonicalPath(path)) {
+        hash ^= static_cast<unsigned long long>(c);
+        hash *= 1099511628211ull;
+    }
+    wchar_t name[64];
+    wsprintfW(name, L"Local\\Horvane2010.append.%08x%08x", static_cast<unsigned>(hash >> 32),
+              static_cast<unsigned>(hash));
+    return name;
+}
+
+bool AppendFileBytes(const PathString& path, const std::function<std::string()>& make, int maxWaitMilliseconds) {
+    HandleCloser mutex{CreateMutexW(nullptr, FALSE, AppendLockName(path).c_str())};
+    const DWORD wait =
+        mutex.h ? WaitForSingleObject(mutex.h, static_cast<DWORD>(std::max(maxWaitMilliseconds, 0))) : WAIT_FAILED;
+    // Abandoned: its last holder died holding it; it is ours now all the same.
+    const bool locked = wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED;
     bool ok = false;
     {
         HandleCloser file{CreateFileW(path.c_str(), FILE_APPEND_DATA,
                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
                                       FILE_ATTRIBUTE_NORMAL, nullptr)};
         if (file.h != INVALID_HANDLE_VALUE) {
+            const std::string bytes = make();
             DWORD n = 0;
             ok = WriteFile(file.h, bytes.data(), static_cast<DWORD>(bytes.size()), &n, nullptr) && n == bytes.size();
         }
     }
     if (locked) ReleaseMutex(mutex.h);
     return ok;
+}
+
+bool AppendFileBytes(const PathString& path, std::string_view bytes) {
+    return AppendFileBytes(
+        path, [bytes] { return std::string(bytes); }, 5000);
 }
 
 void SetBeforeReplaceHookForTesting(BeforeReplaceHook hook) { g_beforeReplace = hook; }
