@@ -13,12 +13,28 @@
 #include "forms/MainFormLayout.h"
 #include "settings/IniFile.h"
 #include "settings/MainSettings.h"
+#include "timers/TimerDlg_win.h"
 #include "ui/Application.h"
 #include "ui/Wide.h"
 
 namespace {
 // The error the settings file gives when the system refuses a write.
 constexpr char WriteErrorFormat[] = "%s に書き込めません";
+
+// Ends a dialog of this thread that waits for the user: a form of the program's own takes the answer Cancel,
+// a system dialog (a message box, the colour chooser) is cancelled as by Escape. Their loops return once the
+// message being handled is answered.
+BOOL CALLBACK CancelDialog(HWND hwnd, LPARAM) {
+    if (auto* form = dynamic_cast<TForm*>(TWindow::FromHandle(hwnd))) {
+        if (form->IsModal()) form->SetModalResult(mrCancel);
+        return TRUE;
+    }
+    wchar_t className[8] = L"";
+    if (GetClassNameW(hwnd, className, 8) && lstrcmpW(className, L"#32770") == 0) {
+        SendMessageW(hwnd, WM_COMMAND, IDCANCEL, 0);
+    }
+    return TRUE;
+}
 
 ScreenRect WindowScreenRect(HWND hwnd) {
     RECT r{};
@@ -112,20 +128,34 @@ void TMainForm::FormActivate() {
 }
 
 void TMainForm::FormDestroy() {
-    if (destroyed_) return;
-    destroyed_ = true;
-    Timer1.SetEnabled(false);
-    if (suspendNotification_) {
-        UnregisterSuspendResumeNotification(suspendNotification_);
-        suspendNotification_ = nullptr;
-    }
+    // Each step runs once, in order, whoever comes first: the end of the program, or the end of the session,
+    // which may arrive while a step waits for the user (the refused-write message) and then runs the rest.
     // A refused write does not cut shut-down short: the timers are still attempted, the helper object is
     // still freed and the end is still logged.
-    SaveSettings();
-    SaveTimers();
-    delete g;
-    g = nullptr;
-    AppendLog(ProgramEndText);
+    while (shutdownStep_ < kShutdownSteps) {
+        switch (shutdownStep_++) {
+            case 0:
+                Timer1.SetEnabled(false);
+                if (suspendNotification_) {
+                    UnregisterSuspendResumeNotification(suspendNotification_);
+                    suspendNotification_ = nullptr;
+                }
+                break;
+            case 1:
+                SaveSettings();
+                break;
+            case 2:
+                SaveTimers();
+                break;
+            case 3:
+                delete g;
+                g = nullptr;
+                break;
+            default:
+                AppendLog(ProgramEndText);
+                break;
+        }
+    }
 }
 
 // ---------------------------------------------------------------------------------------------------------
@@ -317,6 +347,7 @@ void TMainForm::ShowWriteError(const PathString& path) {
 // Power and session messages
 
 LRESULT TMainForm::HandlePowerBroadcast(WPARAM wParam) {
+    if (shutdownStep_ >= kShutdownSteps) return 0;  // nothing follows "Program End"
     Timer1.SetEnabled(false);
     // Windows waits for the answer: the line waits for another copy's line only briefly.
     AppendLogLine(LogPath(Os::ExePath()), PowerEventText(wParam), LogLockWaitForBroadcast);
@@ -329,8 +360,12 @@ LRESULT TMainForm::HandleEndSession(WPARAM wParam) {
     if (wParam == 1 && !sessionEnded_) {
         sessionEnded_ = true;
         AppendLogLine(LogPath(Os::ExePath()), EndSessionText, LogLockWaitForBroadcast);
-        // Windows ends the process as soon as the messages are answered: save and log the end first.
+        // Windows ends the process as soon as the messages are answered: save and log the end first. Open
+        // dialogs, whose loops lie below on the stack, are ended before that (their answer is Cancel) and the
+        // timer list stores its layout now; when the loops unwind afterwards nothing more is written.
         quietShutdown_ = true;
+        EnumThreadWindows(GetCurrentThreadId(), CancelDialog, 0);
+        if (TimerDlg) TimerDlg->FormDestroy();
         FormDestroy();
         TApplication::Instance().Terminate();
     }

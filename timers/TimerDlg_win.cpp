@@ -172,6 +172,7 @@ void TTimerDlg::SaveLayout() {
 }
 
 void TTimerDlg::FillList() {
+    if (!g) return;  // the session ended while a command of this dialog ran: the program is going
     ListView1.BeginUpdate();
     ListView1.Clear();
     const size_t count = timers_.size();
