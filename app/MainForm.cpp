@@ -351,13 +351,13 @@ LRESULT TMainForm::HandlePowerBroadcast(WPARAM wParam) {
     Timer1.SetEnabled(false);
     // Windows waits for the answer: the line waits for another copy's line only briefly.
     AppendLogLine(LogPath(Os::ExePath()), PowerEventText(wParam), LogLockWaitForBroadcast);
-    Timer1.SetEnabled(true);
+    if (shutdownStep_ == 0) Timer1.SetEnabled(true);
     return 0;
 }
 
 LRESULT TMainForm::HandleEndSession(WPARAM wParam) {
     Timer1.SetEnabled(false);
-    if (wParam == 1 && !sessionEnded_) {
+    if (wParam == 1 && !sessionEnded_ && shutdownStep_ < kShutdownSteps) {  // nothing follows "Program End"
         sessionEnded_ = true;
         AppendLogLine(LogPath(Os::ExePath()), EndSessionText, LogLockWaitForBroadcast);
         // Windows ends the process as soon as the messages are answered: save and log the end first. Open
@@ -369,7 +369,7 @@ LRESULT TMainForm::HandleEndSession(WPARAM wParam) {
         FormDestroy();
         TApplication::Instance().Terminate();
     }
-    if (!sessionEnded_) Timer1.SetEnabled(true);
+    if (!sessionEnded_ && shutdownStep_ == 0) Timer1.SetEnabled(true);  // not once shut-down has begun
     return 1;
 }
 
