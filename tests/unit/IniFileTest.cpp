@@ -731,13 +731,19 @@ TEST_F(IniFileTest, ASaveKeepsLinksAndWhatTheUserSetOnTheFile) {
     const PathString link = File("link.ini");
     Put(real, "[A]\r\na=1\r\n");
     const bool linked = RunUnix("ln -s real.ini " + UnixPath(fs::path(link)));
-    struct Unlink {  // before the target goes: Wine cannot remove a dangling link
+    struct Unlink {  // by a Unix command: Wine's delete would remove the target and leave the link
         const PathString& link;
+        bool linked;
         ~Unlink() {
-            std::error_code error;
-            fs::remove(fs::path(link), error);
+            if (!linked || !RunUnix("rm -f " + UnixPath(fs::path(link)))) return;
+            WaitFor([this] {
+                for (const auto& entry : fs::directory_iterator(fs::path(link).parent_path())) {
+                    if (entry.path().filename() == fs::path(link).filename()) return false;
+                }
+                return true;
+            });
         }
-    } unlink{link};
+    } unlink{link, linked};
     if (linked) {
         ASSERT_TRUE(WaitFor([&] { return Os::FileExists(link); }));
         {
