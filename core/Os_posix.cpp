@@ -35,7 +35,7 @@ std::string Convert(const char* to, const char* from, std::string_view input, st
     std::string output;
     if (input.empty()) return output;
     const iconv_t cd = ::iconv_open(to, from);
-    if (cd == reinterpret_cast<iconv_t>(-1)) return output;
+    if (cd == reinterpret_cast<iconv_t>(-1)) return output;  // NOLINT(performance-no-int-to-ptr): its failure value
     output.resize(input.size() * 2 + 16);
     char* in = const_cast<char*>(input.data());
     size_t inLeft = input.size();
