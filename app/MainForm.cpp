@@ -13,12 +13,28 @@
 #include "forms/MainFormLayout.h"
 #include "settings/IniFile.h"
 #include "settings/MainSettings.h"
+#include "timers/TimerDlg_win.h"
 #include "ui/Application.h"
 #include "ui/Wide.h"
 
 namespace {
 // The error the settings file gives when the system refuses a write.
 constexpr char WriteErrorFormat[] = "%s に書き込めません";
+
+// Ends a dialog of this thread that waits for the user: a form of the program's own takes the answer Cancel,
+// a system dialog (a message box, the colour chooser) is cancelled as by Escape. Their loops return once the
+// message being handled is answered.
+BOOL CALLBACK CancelDialog(HWND hwnd, LPARAM) {
+    if (auto* form = dynamic_cast<TForm*>(TWindow::FromHandle(hwnd))) {
+        if (form->IsModal()) form->SetModalResult(mrCancel);
+        return TRUE;
+    }
+    wchar_t className[8] = L"";
+    if (GetClassNameW(hwnd, className, 8) && lstrcmpW(className, L"#32770") == 0) {
+        SendMessageW(hwnd, WM_COMMAND, IDCANCEL, 0);
+    }
+    return TRUE;
+}
 
 ScreenRect WindowScreenRect(HWND hwnd) {
     RECT r{};
@@ -136,20 +152,34 @@ void TMainForm::FormActivate() {
 }
 
 void TMainForm::FormDestroy() {
-    if (destroyed_) return;
-    destroyed_ = true;
-    Timer1.SetEnabled(false);
-    if (suspendNotification_) {
-        UnregisterSuspendResumeNotification(suspendNotification_);
-        suspendNotification_ = nullptr;
-    }
+    // Each step runs once, in order, whoever comes first: the end of the program, or the end of the session,
+    // which may arrive while a step waits for the user (the refused-write message) and then runs the rest.
     // A refused write does not cut shut-down short: the timers are still attempted, the helper object is
     // still freed and the end is still logged.
-    SaveSettings();
-    SaveTimers();
-    delete g;
-    g = nullptr;
-    AppendLog(ProgramEndText);
+    while (shutdownStep_ < kShutdownSteps) {
+        switch (shutdownStep_++) {
+            case 0:
+                Timer1.SetEnabled(false);
+                if (suspendNotification_) {
+                    UnregisterSuspendResumeNotification(suspendNotification_);
+                    suspendNotification_ = nullptr;
+                }
+                break;
+            case 1:
+                SaveSettings();
+                break;
+            case 2:
+                SaveTimers();
+                break;
+            case 3:
+                delete g;
+                g = nullptr;
+                break;
+            default:
+                AppendLog(ProgramEndText);
+                break;
+        }
+    }
 }
 
 // ---------------------------------------------------------------------------------------------------------
@@ -302,14 +332,14 @@ void TMainForm::LoadSettings() {
     BackColor = settings.BackColor;
 
     // A clock stored wholly outside every monitor (one that was unplugged) comes back on the nearest one.
-    const ScreenRect clock{settings.Left, settings.Top, settings.Left + Scale(CompactWidth),
-                           settings.Top + Scale(CompactHeight)};
+    const ScreenRect clock = RectAt(settings.Left, settings.Top, Scale(CompactWidth), Scale(CompactHeight));
     const RECT rc{clock.Left, clock.Top, clock.Right, clock.Bottom};
     if (!MonitorFromRect(&rc, MONITOR_DEFAULTTONULL)) {
         MONITORINFO mi{};
         mi.cbSize = sizeof mi;
         GetMonitorInfoW(MonitorFromRect(&rc, MONITOR_DEFAULTTONEAREST), &mi);
-        const ScreenRect placed = MoveInside(clock, {mi.rcWork.left, mi.rcWork.top, mi.rcWork.right, mi.rcWork.bottom});
+        const ScreenRect placed = MoveInside(settings.Left, settings.Top, Scale(CompactWidth), Scale(CompactHeight),
+                                             {mi.rcWork.left, mi.rcWork.top, mi.rcWork.right, mi.rcWork.bottom});
         SetTop(placed.Top);
         SetLeft(placed.Left);
     }
@@ -357,23 +387,29 @@ void TMainForm::ShowWriteError(const PathString& path) {
 // Power and session messages
 
 LRESULT TMainForm::HandlePowerBroadcast(WPARAM wParam) {
+    if (shutdownStep_ >= kShutdownSteps) return 0;  // nothing follows "Program End"
     Timer1.SetEnabled(false);
-    AppendLog(PowerEventText(wParam));
-    Timer1.SetEnabled(true);
+    // Windows waits for the answer: the line waits for another copy's line only briefly.
+    AppendLogLine(LogPath(Os::ExePath()), PowerEventText(wParam), LogLockWaitForBroadcast);
+    if (shutdownStep_ == 0) Timer1.SetEnabled(true);
     return 0;
 }
 
 LRESULT TMainForm::HandleEndSession(WPARAM wParam) {
     Timer1.SetEnabled(false);
-    if (wParam == 1 && !sessionEnded_) {
+    if (wParam == 1 && !sessionEnded_ && shutdownStep_ < kShutdownSteps) {  // nothing follows "Program End"
         sessionEnded_ = true;
-        AppendLog(EndSessionText);
-        // Windows ends the process as soon as the messages are answered: save and log the end first.
+        AppendLogLine(LogPath(Os::ExePath()), EndSessionText, LogLockWaitForBroadcast);
+        // Windows ends the process as soon as the messages are answered: save and log the end first. Open
+        // dialogs, whose loops lie below on the stack, are ended before that (their answer is Cancel) and the
+        // timer list stores its layout now; when the loops unwind afterwards nothing more is written.
         quietShutdown_ = true;
+        EnumThreadWindows(GetCurrentThreadId(), CancelDialog, 0);
+        if (TimerDlg) TimerDlg->FormDestroy();
         FormDestroy();
         TApplication::Instance().Terminate();
     }
-    if (!sessionEnded_) Timer1.SetEnabled(true);
+    if (!sessionEnded_ && shutdownStep_ == 0) Timer1.SetEnabled(true);  // not once shut-down has begun
     return 1;
 }
 

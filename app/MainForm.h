@@ -91,7 +91,8 @@ private:
     void SetTitle(const std::string& text);
     void EndDrag();
 
-    bool destroyed_ = false;
+    static constexpr int kShutdownSteps = 5;  // FormDestroy: stop, settings, timers, helper, "Program End"
+    int shutdownStep_ = 0;                    // the FormDestroy steps begun
     bool sessionEnded_ = false;
     bool writeErrorShown_ = false;
     bool quietShutdown_ = false;

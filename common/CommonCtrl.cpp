@@ -143,7 +143,7 @@ void TCommonCtrl::ParseColumnLayout(std::span<ColumnLayout> layout, int32_t coun
     ParseIntegers(widthText, widths, static_cast<int32_t>(n));
     ParseBytes(alignText, alignments);
     for (size_t i = 0; i < n; ++i) {
-        layout[i].Width = widths[i] > 0 ? widths[i] : defaults[i].Width;
+        layout[i].Width = widths[i] > 0 ? std::min(widths[i], MaxColumnWidth) : defaults[i].Width;
         layout[i].Alignment = alignments[i] > 0 ? alignments[i] : defaults[i].Alignment;
     }
 }

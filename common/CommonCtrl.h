@@ -17,6 +17,10 @@ struct HWND__;
 using HWND = HWND__*;
 #endif
 
+// The widest column a list view takes: its width travels as a 16-bit signed value, so a wider one would
+// wrap (65535 would even mean "size to the content").
+inline constexpr int32_t MaxColumnWidth = 32767;
+
 // One list-view column. Alignment: 0 left, 1 right, 2 centred.
 struct ColumnLayout {
     std::string Caption;
@@ -73,7 +77,8 @@ public:
 
     ColumnLayoutTexts FormatColumnLayout(std::span<const ColumnLayout> layout, int32_t count) const;
     // Sets Width and Alignment of the first count entries from the stored texts. A stored value of 0 or
-    // below, or one that is missing or not a number, takes the default entry's value; Caption is untouched.
+    // below, or one that is missing or not a number, takes the default entry's value; a width above
+    // MaxColumnWidth becomes MaxColumnWidth. Caption is untouched.
     void ParseColumnLayout(std::span<ColumnLayout> layout, int32_t count, std::string_view alignText,
                            std::string_view widthText, std::span<const ColumnLayout> defaults) const;
 

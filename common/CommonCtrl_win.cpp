@@ -67,7 +67,9 @@ void TCommonCtrl::SetColumnLayout(HWND listView, std::span<const ColumnLayout> l
         column.mask = LVCF_FMT;
         column.fmt = ColumnFormat(entry.Alignment);
         SendMessageW(listView, LVM_SETCOLUMNW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&column));
-        SendMessageW(listView, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(i), MAKELPARAM(entry.Width, 0));
+        // Widths past what the message carries would wrap into other widths or the auto-size codes.
+        const int width = std::clamp(entry.Width, 0, MaxColumnWidth);
+        SendMessageW(listView, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(i), MAKELPARAM(width, 0));
     }
     SendMessageW(listView, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(listView, nullptr, TRUE);

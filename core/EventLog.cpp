@@ -22,6 +22,7 @@ std::string FormatLogLine(const LocalTime& time, std::string_view text) {
 
 PathString LogPath(PathView exePath) { return ChangeFileExt(exePath, PATH_TEXT(".log")); }
 
-void AppendLogLine(const PathString& logPath, std::string_view text) {
-    (void)Os::AppendFileBytes(logPath, FormatLogLine(Now(), text));
+void AppendLogLine(const PathString& logPath, std::string_view text, int maxWaitMilliseconds) {
+    (void)Os::AppendFileBytes(
+        logPath, [text] { return FormatLogLine(Now(), text); }, maxWaitMilliseconds);
 }

@@ -18,7 +18,12 @@ std::string FormatLogLine(const LocalTime& time, std::string_view text);
 // The executable's path with ".log" in place of its extension.
 PathString LogPath(PathView exePath);
 
-// Stamps the line with Now() at the moment of writing and appends it with one write, so lines from other
-// copies of the program never tear it. A line that cannot be written is lost without a word: the log must
-// never stop the clock.
-void AppendLogLine(const PathString& logPath, std::string_view text);
+// How long a line waits for another copy's line to the same log before it is written anyway. A power or
+// session message must be answered at once, so its line waits less.
+inline constexpr int LogLockWait = 5000;
+inline constexpr int LogLockWaitForBroadcast = 250;
+
+// Stamps the line with Now() once it is this line's turn to write and appends it with one write, so lines
+// from other copies of the program never tear it and stand in time order. A line that cannot be written is
+// lost without a word: the log must never stop the clock.
+void AppendLogLine(const PathString& logPath, std::string_view text, int maxWaitMilliseconds = LogLockWait);

@@ -1,7 +1,6 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <cwctype>
 
 #include "core/Os.h"
 
@@ -16,19 +15,35 @@ struct HandleCloser {
     }
 };
 
-// Windows promises that append-only writes to a local file never overwrite each other, but not every
-// Windows-compatible system keeps that promise across processes. A mutex named after the file makes the
-// one append write exclusive everywhere.
-std::wstring AppendMutexName(const PathString& path) {
-    unsigned long long hash = 1469598103934665603ull;
-    for (wchar_t c : path) {
-        hash ^= static_cast<unsigned long long>(towlower(c));
-        hash *= 1099511628211ull;
+// The file's path in one form: full (no "..", backslashes), long names where the path exists, upper case.
+std::wstring CanonicalPath(const PathString& path) {
+    std::wstring full(MAX_PATH, L'\0');
+    DWORD n = GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+    if (n >= full.size()) {
+        full.resize(n);
+        n = GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
     }
-    wchar_t name[64];
-    wsprintfW(name, L"Local\\Horvane2010.append.%08x%08x", static_cast<unsigned>(hash >> 32),
-              static_cast<unsigned>(hash));
-    return name;
+    full.resize(n < full.size() ? n : 0);
+    if (full.empty()) full = path;
+    // The file may not exist yet: then its folder gives the long form.
+    auto longForm = [](const std::wstring& p) {
+        std::wstring result(MAX_PATH, L'\0');
+        DWORD m = GetLongPathNameW(p.c_str(), result.data(), static_cast<DWORD>(result.size()));
+        if (m >= result.size()) {
+            result.resize(m);
+            m = GetLongPathNameW(p.c_str(), result.data(), static_cast<DWORD>(result.size()));
+        }
+        result.resize(m < result.size() ? m : 0);
+        return result;
+    };
+    std::wstring canonical = longForm(full);
+    if (canonical.empty()) {
+        const size_t slash = full.find_last_of(L'\\');
+        const std::wstring folder = slash == std::wstring::npos ? std::wstring() : longForm(full.substr(0, slash));
+        canonical = folder.empty() ? full : folder + full.substr(slash);
+    }
+    if (!canonical.empty()) CharUpperBuffW(canonical.data(), static_cast<DWORD>(canonical.size()));
+    return canonical;
 }
 
 bool ProcessIsGone(DWORD pid) {
@@ -56,11 +71,84 @@ void RemoveAbandonedTemps(const PathString& path) {
     FindClose(search);
 }
 
-bool IsReadOnlyFile(const PathString& path) {
-    const DWORD attributes = GetFileAttributesW(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0;
+// What a save must know of the file it replaces.
+struct ExistingFile {
+    bool exists = false;
+    DWORD attributes = 0;
+    DWORD links = 1;
+    PathString target;  // where the bytes go: the file's final path (a symbolic link's target)
+};
+
+ExistingFile Inspect(const PathString& path) {
+    ExistingFile file;
+    file.target = path;
+    HandleCloser handle{CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                    FILE_FLAG_BACKUP_SEMANTICS, nullptr)};
+    if (handle.h == INVALID_HANDLE_VALUE) return file;
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!GetFileInformationByHandle(handle.h, &info)) return file;
+    file.exists = true;
+    file.attributes = info.dwFileAttributes;
+    file.links = info.nNumberOfLinks;
+    // The path the handle really reached: through a symbolic link (which not every system marks as a reparse
+    // point) to its target, so that the save replaces the target and the link stays.
+    std::wstring final(MAX_PATH, L'\0');
+    DWORD n = GetFinalPathNameByHandleW(handle.h, final.data(), static_cast<DWORD>(final.size()), 0);
+    if (n >= final.size()) {
+        final.resize(n + 1);
+        n = GetFinalPathNameByHandleW(handle.h, final.data(), static_cast<DWORD>(final.size()), 0);
+    }
+    if (n > 0 && n < final.size()) {
+        final.resize(n);
+        file.target = final;
+    }
+    return file;
+}
+
+// The attributes a user sets on a file that the replacing file takes over (read-only never gets this far).
+constexpr DWORD kKeptAttributes =
+    FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+
+bool WriteAllBytes(HANDLE file, std::string_view bytes) {
+    size_t done = 0;
+    while (done < bytes.size()) {
+        DWORD n = 0;
+        const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 30));
+        if (!WriteFile(file, bytes.data() + done, chunk, &n, nullptr) || n != chunk) return false;
+        done += n;
+    }
+    return true;
+}
+
+// Writes over the file where it stands, as the profile functions do: for a file with several hard links
+// (a new file would leave the other names with the old bytes) and for a folder that allows no new file.
+// Not crash-safe, so only where replacing cannot work.
+bool WriteInPlace(const PathString& path, std::string_view bytes) {
+    HandleCloser file{CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr)};
+    if (file.h == INVALID_HANDLE_VALUE) return false;
+    return WriteAllBytes(file.h, bytes) && SetEndOfFile(file.h) && FlushFileBuffers(file.h);
 }
 }  // namespace
+
+std::u16string Cp932ToUtf16(std::string_view text) {
+    if (text.empty()) return {};
+    const int n = MultiByteToWideChar(932, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::u16string result(static_cast<size_t>(std::max(n, 0)), u'\0');
+    MultiByteToWideChar(932, 0, text.data(), static_cast<int>(text.size()), reinterpret_cast<wchar_t*>(result.data()),
+                        n);
+    return result;
+}
+
+std::string Utf16ToCp932(std::u16string_view text) {
+    if (text.empty()) return {};
+    const auto* wide = reinterpret_cast<const wchar_t*>(text.data());
+    const int n = WideCharToMultiByte(932, 0, wide, static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+    std::string result(static_cast<size_t>(std::max(n, 0)), '\0');
+    WideCharToMultiByte(932, 0, wide, static_cast<int>(text.size()), result.data(), n, nullptr, nullptr);
+    return result;
+}
 
 PathString ExePath() {
     std::wstring buffer(MAX_PATH, L'\0');
@@ -104,36 +192,43 @@ std::optional<std::string> ReadFileBytes(const PathString& path) {
 bool FileExists(const PathString& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 bool ReplaceFileBytes(const PathString& path, std::string_view bytes) {
+    const ExistingFile existing = Inspect(path);
     // A read-only settings file refuses the write, as the profile functions do.
-    if (IsReadOnlyFile(path)) {
+    if (existing.exists && (existing.attributes & FILE_ATTRIBUTE_READONLY)) {
         SetLastError(ERROR_ACCESS_DENIED);
         return false;
     }
-    RemoveAbandonedTemps(path);
+    const PathString& target = existing.target;
+    if (existing.exists && existing.links > 1) return WriteInPlace(target, bytes);
+    RemoveAbandonedTemps(target);
     wchar_t suffix[32];
     wsprintfW(suffix, L".~%lu.tmp", GetCurrentProcessId());
-    const std::wstring temp = path + suffix;
+    const std::wstring temp = target + suffix;
     bool ok = false;
     {
-        HandleCloser file{
-            CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr)};
-        if (file.h == INVALID_HANDLE_VALUE) return false;
-        ok = true;
-        size_t done = 0;
-        while (ok && done < bytes.size()) {
-            DWORD n = 0;
-            const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 30));
-            ok = WriteFile(file.h, bytes.data() + done, chunk, &n, nullptr) && n == chunk;
-            done += n;
+        const DWORD attributes = existing.exists ? (existing.attributes & kKeptAttributes) : 0;
+        HandleCloser file{CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                      attributes ? attributes : FILE_ATTRIBUTE_NORMAL, nullptr)};
+        if (file.h == INVALID_HANDLE_VALUE) {
+            // A folder that takes no new file (the user may write the file but not the folder): the file itself
+            // is still written, as the profile functions would.
+            const DWORD error = GetLastError();
+            if (existing.exists && error == ERROR_ACCESS_DENIED) return WriteInPlace(target, bytes);
+            SetLastError(error);
+            return false;
         }
-        ok = ok && FlushFileBuffers(file.h);
+        ok = WriteAllBytes(file.h, bytes) && FlushFileBuffers(file.h);
     }
     if (ok && g_beforeReplace && !g_beforeReplace()) ok = false;
     if (ok) {
         // Another program may hold the old file open for a moment (a viewer, a virus scanner): retry briefly.
+        // Replacing an existing file keeps its security descriptor and streams where the system can.
         ok = false;
         for (int attempt = 0; attempt < 20 && !ok; ++attempt) {
-            ok = MoveFileExW(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+            ok = existing.exists &&
+                 ReplaceFileW(target.c_str(), temp.c_str(), nullptr,
+                              REPLACEFILE_IGNORE_MERGE_ERRORS | REPLACEFILE_IGNORE_ACL_ERRORS, nullptr, nullptr);
+            if (!ok) ok = MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
             if (!ok) {
                 const DWORD error = GetLastError();
                 if (error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION) break;
@@ -149,21 +244,45 @@ bool ReplaceFileBytes(const PathString& path, std::string_view bytes) {
     return ok;
 }
 
-bool AppendFileBytes(const PathString& path, std::string_view bytes) {
-    HandleCloser mutex{CreateMutexW(nullptr, FALSE, AppendMutexName(path).c_str())};
-    const bool locked = mutex.h && WaitForSingleObject(mutex.h, 5000) != WAIT_FAILED;
+// Windows promises that append-only writes to a local file never overwrite each other, but not every
+// Windows-compatible system keeps that promise across processes. A mutex named after the file makes the
+// one append write exclusive everywhere.
+PathString AppendLockName(const PathString& path) {
+    unsigned long long hash = 1469598103934665603ull;
+    for (wchar_t c : CanonicalPath(path)) {
+        hash ^= static_cast<unsigned long long>(c);
+        hash *= 1099511628211ull;
+    }
+    wchar_t name[64];
+    wsprintfW(name, L"Local\\Horvane2010.append.%08x%08x", static_cast<unsigned>(hash >> 32),
+              static_cast<unsigned>(hash));
+    return name;
+}
+
+bool AppendFileBytes(const PathString& path, const std::function<std::string()>& make, int maxWaitMilliseconds) {
+    HandleCloser mutex{CreateMutexW(nullptr, FALSE, AppendLockName(path).c_str())};
+    const DWORD wait =
+        mutex.h ? WaitForSingleObject(mutex.h, static_cast<DWORD>(std::max(maxWaitMilliseconds, 0))) : WAIT_FAILED;
+    // Abandoned: its last holder died holding it; it is ours now all the same.
+    const bool locked = wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED;
     bool ok = false;
     {
         HandleCloser file{CreateFileW(path.c_str(), FILE_APPEND_DATA,
                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
                                       FILE_ATTRIBUTE_NORMAL, nullptr)};
         if (file.h != INVALID_HANDLE_VALUE) {
+            const std::string bytes = make();
             DWORD n = 0;
             ok = WriteFile(file.h, bytes.data(), static_cast<DWORD>(bytes.size()), &n, nullptr) && n == bytes.size();
         }
     }
     if (locked) ReleaseMutex(mutex.h);
     return ok;
+}
+
+bool AppendFileBytes(const PathString& path, std::string_view bytes) {
+    return AppendFileBytes(
+        path, [bytes] { return std::string(bytes); }, 5000);
 }
 
 void SetBeforeReplaceHookForTesting(BeforeReplaceHook hook) { g_beforeReplace = hook; }

@@ -13,11 +13,12 @@
 // of the names and the line it touches, not the size of the file; UpdateFile() joins the pieces once.
 //
 // Choices where Windows gives no rule to copy:
-//   - A file starting with the UTF-16LE mark FF FE (Windows would read it as Unicode; this program never
-//     writes such files) is treated like a file that cannot be opened: every read gives its default, and
-//     UpdateFile() refuses to write over it (returns false, the file is left as it is) when anything was
-//     written. The engine never overwrites text it could not read. FE FF and the UTF-8 mark are ordinary
-//     bytes, as on Windows (a header on line 1 behind them is lost).
+//   - A file starting with the UTF-16LE mark FF FE is Unicode, as on Windows: its lines are converted to code
+//     page 932 for the engine (a character code page 932 lacks reads as '?'), and it stays UTF-16 when
+//     written, its untouched lines kept as the very UTF-16 bytes read. A new file is never made Unicode. A
+//     Unicode file with an odd number of bytes reads the same but is never written over (its last byte
+//     belongs to no character). FE FF and the UTF-8 mark are ordinary bytes, as on Windows (a header on
+//     line 1 behind them is lost).
 //   - A lead byte (81-9F, E0-FC) pairs with the next byte only when that byte is a trail byte (40-7E,
 //     80-FC); otherwise it stands alone and the next byte is read on its own. CR and LF are never trail
 //     bytes, so a line always ends at them.
@@ -37,6 +38,7 @@
 
 #include "core/IntText.h"
 
+#include <algorithm>
 #include <limits>
 #include <optional>
 #include <unordered_map>
@@ -157,6 +159,9 @@ struct TIniFile::Document {
         int32_t prev = -1, next = -1;
         Kind kind = Kind::Text;
         bool inPool = false;
+        // A pool piece that starts with a copy of source[keptBegin, keptBegin + keptSize) (a line that only got
+        // a line break added): a Unicode file writes that part as the bytes read.
+        size_t keptBegin = 0, keptSize = 0;
     };
     struct Section {
         int32_t header = -1;
@@ -170,18 +175,71 @@ struct TIniFile::Document {
     int32_t head = -1, tail = -1;
     std::vector<Section> sections;
     std::unordered_map<std::string, int32_t> sectionByName;  // folded name -> first section of that name
+    // A Unicode file: `source` holds its lines converted to code page 932, `raw` the bytes read, and
+    // `rawAt` pairs the offset of every line start (and of the end) in `source` with the same place in `raw`.
     bool unicode = false;
+    bool keepUnicode = false;  // a Unicode file with an odd byte count: never written over
+    std::string raw;
+    std::vector<std::pair<size_t, size_t>> rawAt;
     bool changed = false;                // pieces changed since the content was last compared with the disk
-    std::optional<std::string> written;  // what the last UpdateFile() wrote; else the disk holds `source`
+    std::optional<std::string> written;  // what the last UpdateFile() wrote; else the disk holds what was read
+
+    static bool HasUnicodeMark(std::string_view bytes) {
+        return bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
+               static_cast<unsigned char>(bytes[1]) == 0xFE;
+    }
 
     void Load(std::string bytes) {
-        source = std::move(bytes);
-        if (source.size() >= 2 && static_cast<unsigned char>(source[0]) == 0xFF &&
-            static_cast<unsigned char>(source[1]) == 0xFE) {
+        if (HasUnicodeMark(bytes)) {
+            raw = std::move(bytes);
             unicode = true;
-            return;
+            keepUnicode = raw.size() % 2 != 0;
+            DecodeUnicode();
+        } else {
+            source = std::move(bytes);
         }
         Parse();
+    }
+
+    static char16_t UnitAt(std::string_view bytes, size_t offset) {
+        return static_cast<char16_t>(static_cast<unsigned char>(bytes[offset]) |
+                                     (static_cast<unsigned char>(bytes[offset + 1]) << 8));
+    }
+
+    // Converts the UTF-16 text in one go and pairs its line starts with those of the result. Both sides
+    // split by the rule of Parse() (CR LF, CR, LF); a conversion maps CR and LF to themselves and nothing
+    // else to them, so the two sides have the same lines.
+    void DecodeUnicode() {
+        const size_t end = raw.size() - raw.size() % 2;
+        std::u16string text((end - 2) / 2, u'\0');
+        for (size_t i = 0; i < text.size(); ++i) text[i] = UnitAt(raw, 2 + 2 * i);
+        source = Os::Utf16ToCp932(text);
+        size_t at = 0;
+        for (size_t unit = 0; unit < text.size();) {
+            if (at == source.size()) keepUnicode = true;  // the sides disagree: never write over the file
+            rawAt.emplace_back(at, 2 + 2 * unit);
+            unit = NextLine(std::u16string_view(text), unit);
+            at = NextLine(std::string_view(source), at);
+        }
+        if (at != source.size()) keepUnicode = true;
+        rawAt.emplace_back(source.size(), end);
+    }
+
+    template <typename View>
+    static size_t NextLine(View text, size_t pos) {
+        while (pos < text.size() && text[pos] != '\r' && text[pos] != '\n') ++pos;
+        if (pos < text.size()) pos += (text[pos] == '\r' && pos + 1 < text.size() && text[pos + 1] == '\n') ? 2 : 1;
+        return pos;
+    }
+
+    // The UTF-16 bytes read for source[begin, begin + size): both ends are line starts or the end.
+    std::string_view RawOf(size_t begin, size_t size) const {
+        auto offset = [this](size_t at) {
+            const auto found = std::lower_bound(rawAt.begin(), rawAt.end(), std::make_pair(at, size_t{0}));
+            return found->second;
+        };
+        const size_t from = offset(begin);
+        return std::string_view(raw).substr(from, offset(begin + size) - from);
     }
 
     std::string_view Text(const Piece& piece) const {
@@ -292,6 +350,10 @@ struct TIniFile::Document {
         line += "\r\n";
         const size_t begin = pool.size();
         pool.append(line);
+        if (!piece.inPool) {
+            piece.keptBegin = piece.begin;
+            piece.keptSize = piece.size;
+        }
         piece.begin = begin;
         piece.size = pool.size() - begin;
         piece.inPool = true;
@@ -385,17 +447,35 @@ struct TIniFile::Document {
         return ValueAsRead(Text(piece).substr(piece.valueBegin, piece.valueSize));
     }
 
+    // The file's bytes: in UTF-16 for a Unicode file, untouched lines as read and the others converted.
     std::string Join() const {
         std::string content;
-        content.reserve(source.size() + pool.size());
-        for (int32_t i = head; i >= 0; i = pieces[i].next) content.append(Text(pieces[i]));
+        if (!unicode) {
+            content.reserve(source.size() + pool.size());
+            for (int32_t i = head; i >= 0; i = pieces[i].next) content.append(Text(pieces[i]));
+            return content;
+        }
+        content.reserve(raw.size() + 2 * pool.size());
+        content.append("\xFF\xFE");
+        for (int32_t i = head; i >= 0; i = pieces[i].next) {
+            const Piece& piece = pieces[i];
+            if (!piece.inPool) {
+                content.append(RawOf(piece.begin, piece.size));
+                continue;
+            }
+            content.append(RawOf(piece.keptBegin, piece.keptSize));
+            for (const char16_t unit : Os::Cp932ToUtf16(Text(piece).substr(piece.keptSize))) {
+                content.push_back(static_cast<char>(unit & 0xFF));
+                content.push_back(static_cast<char>(unit >> 8));
+            }
+        }
         return content;
     }
 
-    // The bytes the file holds as far as this object knows (a Unicode file counts as empty: it is not ours).
+    // The bytes the file holds as far as this object knows.
     std::string_view OnDisk() const {
         if (written) return *written;
-        return unicode ? std::string_view() : std::string_view(source);
+        return unicode ? std::string_view(raw) : std::string_view(source);
     }
 };
 
@@ -457,13 +537,11 @@ bool TIniFile::UpdateFile() {
         doc.changed = false;
         return true;
     }
-    if (doc.unicode || unreadable_) return false;  // never write over a file we could not read
+    if (doc.keepUnicode || unreadable_) return false;  // never write over a file we could not read
     if (!inMemory_ && !Os::ReplaceFileBytes(path_, content)) return false;
     doc.written = std::move(content);
     doc.changed = false;
     return true;
 }
 
-std::string TIniFile::ContentForTesting() const {
-    return doc_->unicode ? doc_->source : doc_->Join();  // a Unicode file is never written over
-}
+std::string TIniFile::ContentForTesting() const { return doc_->keepUnicode ? doc_->raw : doc_->Join(); }

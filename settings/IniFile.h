@@ -6,9 +6,9 @@
 // writes change the memory copy, and UpdateFile() (called by the destructor too, if the caller has not)
 // writes the result back when anything changed.
 //
-// Where Windows gives no rule to copy, the choices (a UTF-16 file reads as defaults and is never written
-// over, a read is never cut inside a double-byte character, how hexadecimal above 0x7FFFFFFF reads, ...) are
-// listed at the top of IniFile.cpp.
+// A file that starts with the UTF-16LE mark is read and written in UTF-16, as Windows does, and stays so.
+// Where Windows gives no rule to copy, the choices (a read is never cut inside a double-byte character, how
+// hexadecimal above 0x7FFFFFFF reads, ...) are listed at the top of IniFile.cpp.
 #include <cstdint>
 #include <memory>
 #include <string>

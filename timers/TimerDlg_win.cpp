@@ -122,13 +122,15 @@ void TTimerDlg::KeepReachable() {
     // partly on a screen stays as stored.
     RECT window{};
     GetWindowRect(Handle(), &window);
-    const RECT stored{StoredLeft, StoredTop, StoredLeft + (window.right - window.left),
-                      StoredTop + (window.bottom - window.top)};
+    const int width = window.right - window.left;
+    const int height = window.bottom - window.top;
+    const ScreenRect at = RectAt(StoredLeft, StoredTop, width, height);
+    const RECT stored{at.Left, at.Top, at.Right, at.Bottom};
     if (MonitorFromRect(&stored, MONITOR_DEFAULTTONULL)) return;
     MONITORINFO mi{};
     mi.cbSize = sizeof mi;
     GetMonitorInfoW(MonitorFromRect(&stored, MONITOR_DEFAULTTONEAREST), &mi);
-    const ScreenRect placed = MoveInside({stored.left, stored.top, stored.right, stored.bottom},
+    const ScreenRect placed = MoveInside(StoredLeft, StoredTop, width, height,
                                          {mi.rcWork.left, mi.rcWork.top, mi.rcWork.right, mi.rcWork.bottom});
     StoredTop = placed.Top;
     StoredLeft = placed.Left;
@@ -170,6 +172,7 @@ void TTimerDlg::SaveLayout() {
 }
 
 void TTimerDlg::FillList() {
+    if (!g) return;  // the session ended while a command of this dialog ran: the program is going
     ListView1.BeginUpdate();
     ListView1.Clear();
     const size_t count = timers_.size();

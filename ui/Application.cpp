@@ -1,11 +1,26 @@
 #include "ui/Application.h"
 
+#include <exception>
+
 #include "ui/Form.h"
 #include "ui/Menu.h"
 #include "ui/Wide.h"
 
 namespace {
 void ReportToUser(const std::wstring& text) { TApplication::Instance().ShowError(text); }
+
+// A shortcut's command runs from the loop, outside any window's handler: a failure inside it is reported as
+// the same command's failure from the menu is, and the loop goes on.
+bool RunShortCut(TPopupMenu& menu, WPARAM virtualKey) {
+    try {
+        return menu.IsShortCut(virtualKey);
+    } catch (const std::exception& e) {
+        ReportHandlerError(Widen(e.what()));
+    } catch (...) {
+        ReportHandlerError(L"Unexpected error");
+    }
+    return true;
+}
 
 BOOL CALLBACK CollectEnabled(HWND hwnd, LPARAM lParam) {
     auto* windows = reinterpret_cast<std::vector<HWND>*>(lParam);
@@ -81,7 +96,7 @@ void TApplication::ProcessMessage(MSG& msg) {
         TForm* form = activeForm_;
         if (form && form->PopupMenu() && !form->IsModal() &&
             (msg.hwnd == form->Handle() || IsChild(form->Handle(), msg.hwnd)) &&
-            form->PopupMenu()->IsShortCut(msg.wParam)) {
+            RunShortCut(*form->PopupMenu(), msg.wParam)) {
             return;
         }
     }

@@ -211,8 +211,11 @@ TEST(Robustness, HostileSettingsFilesNeitherStopTheClockNorGetDamaged) {
     for (char& c : noise) c = static_cast<char>(random());
     noise[0] = 'x';  // not a byte-order mark by chance
     const std::string others = OtherSections(50 << 20);
-    std::string utf16 = "\xFF\xFE";
-    for (char c : std::string("[Horvane2010]\r\nTop=120\r\nLeft=300\r\n")) utf16 += {c, '\0'};
+    const auto utf16 = [](const std::string& ascii) {
+        std::string bytes = "\xFF\xFE";
+        for (char c : ascii) bytes += {c, '\0'};
+        return bytes;
+    };
     std::string timers = std::string(kFreshSettings) + "[TimerData]\r\n";
     for (int i = 0; i < 10000; ++i) {
         char key[64];
@@ -224,7 +227,8 @@ TEST(Robustness, HostileSettingsFilesNeitherStopTheClockNorGetDamaged) {
         {"random bytes", noise, After::Kept, "", false, 5000},
         {"50 MB", kSettingsToRewrite + others, After::Is, kSettingsRewritten + others, false, 20000},
         {"UTF-8 byte-order mark", "\xEF\xBB\xBF[Horvane2010]\r\nTop=120\r\nLeft=300\r\n", After::Kept, "", false, 5000},
-        {"UTF-16 byte-order mark", utf16, After::Untouched, "", true, 5000},
+        {"UTF-16 byte-order mark", utf16("[Horvane2010]\r\nTop=120\r\nLeft=300\r\n"), After::Is,
+         utf16("[Horvane2010]\r\nTop=120\r\nLeft=300\r\nFront=0\r\nTaskBar=0\r\nColor=65408\r\n"), false, 5000},
         {"10,000 timer keys", timers, After::Untouched, "", false, 5000},
     };
     for (const Case& c : cases) {

@@ -165,7 +165,8 @@ TEST(CommonCtrl, ParseColumnLayoutFallsBackToTheDefaultsForAnythingUnusable) {
         {"", "80,0,abc", {80, 301, 65, 57}, {1, 0, 0, 0}},
         {"0,2,0,0", "-5,1,2,3,4,5", {53, 1, 2, 3}, {1, 2, 0, 0}},
         {"2,2,2,2,2,2,2,2", "", {53, 301, 65, 57}, {2, 2, 2, 2}},
-        {"-1,255,x", "", {53, 301, 65, 57}, {1, 0, 0, 0}},  // 255 is -1 as a signed byte
+        {"-1,255,x", "", {53, 301, 65, 57}, {1, 0, 0, 0}},                                 // 255 is -1 as a signed byte
+        {"", "32767,32768,65535,2147483647", {32767, 32767, 32767, 32767}, {1, 0, 0, 0}},  // what a list shows
     };
     for (const auto& c : cases) {
         std::array<ColumnLayout, 4> layout = {{{"a", 1, 1}, {"b", 1, 1}, {"c", 1, 1}, {"d", 1, 1}}};

@@ -7,7 +7,12 @@
 #include <thread>
 #include <vector>
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+
+#include <cwchar>
+#include <functional>
+#else
 #include <sys/wait.h>
 #include <unistd.h>
 #endif
@@ -161,3 +166,80 @@ TEST(EventLog, ConcurrentWritersNeitherTearNorLoseLines) {
         for (int i = 0; i < Lines; ++i) ASSERT_EQ(seen[text(w, i)], 1) << text(w, i).substr(0, 12);
     }
 }
+
+#ifdef _WIN32
+// Another copy of the program holding the log's lock, on a thread of its own.
+class LockHolder {
+public:
+    explicit LockHolder(const PathString& log) : name_(Os::AppendLockName(log)) {
+        thread_ = std::thread([this] {
+            HANDLE mutex = CreateMutexW(nullptr, TRUE, name_.c_str());
+            SetEvent(taken_);
+            WaitForSingleObject(release_, INFINITE);
+            if (beforeRelease_) beforeRelease_();
+            ReleaseMutex(mutex);
+            CloseHandle(mutex);
+        });
+        WaitForSingleObject(taken_, INFINITE);
+    }
+    ~LockHolder() { Release(); }
+    // `last` runs while the lock is still held.
+    void Release(std::function<void()> last = nullptr) {
+        if (!thread_.joinable()) return;
+        beforeRelease_ = std::move(last);
+        SetEvent(release_);
+        thread_.join();
+    }
+
+private:
+    PathString name_;
+    HANDLE taken_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    HANDLE release_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    std::function<void()> beforeRelease_;
+    std::thread thread_;
+};
+
+std::vector<std::string> LinesOf(const PathString& log) {
+    std::vector<std::string> lines;
+    const std::string content = Os::ReadFileBytes(log).value_or("");
+    for (size_t start = 0, end; (end = content.find("\r\n", start)) != std::string::npos; start = end + 2) {
+        lines.push_back(content.substr(start, end - start));
+    }
+    return lines;
+}
+
+TEST(EventLog, EverySpellingOfTheLogSharesOneLockAndABroadcastLineNeverWaitsLong) {
+    TempFolder folder;
+    fs::create_directories(folder.Path / "Sub");
+    const PathString log = folder.File("Sub\\clock.log");
+    // The same file: other letter case, forward slashes, "..", and the folder's short name where there is one.
+    wchar_t shortFolder[MAX_PATH] = L"";
+    if (!GetShortPathNameW(folder.Path.c_str(), shortFolder, MAX_PATH)) wcscpy(shortFolder, folder.Path.c_str());
+    PathString other = std::wstring(shortFolder) + L"/sub/../SUB/CLOCK.LOG";
+    EXPECT_EQ(Os::AppendLockName(other), Os::AppendLockName(log));
+    EXPECT_NE(Os::AppendLockName(folder.File("Sub\\other.log")), Os::AppendLockName(log));
+
+    // A line written while another copy holds the lock follows that copy's line, stamped no earlier.
+    {
+        LockHolder holder(log);
+        std::thread writer([&] { AppendLogLine(other, "second"); });
+        Sleep(1100);
+        holder.Release([&] { AppendLogLine(log, "first"); });
+        writer.join();
+    }
+    auto lines = LinesOf(log);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0].substr(20), "first");
+    EXPECT_EQ(lines[1].substr(20), "second");
+    EXPECT_GE(lines[1].substr(0, 19), lines[0].substr(0, 19));
+
+    // A broadcast's line is written while the lock is still held by a copy that does not let go.
+    LockHolder stuck(log);
+    const ULONGLONG start = GetTickCount64();
+    AppendLogLine(other, "broadcast", LogLockWaitForBroadcast);
+    EXPECT_LT(GetTickCount64() - start, 2500u);  // not the seconds an ordinary line would wait
+    lines = LinesOf(log);
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[2].substr(20), "broadcast");
+}
+#endif

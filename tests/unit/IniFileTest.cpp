@@ -2,6 +2,7 @@
 // file in a fresh temporary folder, so the same tests exercise the POSIX and the Windows file layers.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <ctime>
 #include <algorithm>
 #include <cstdint>
@@ -16,7 +17,9 @@
 #include <string>
 #include <vector>
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -243,7 +246,8 @@ TEST_F(IniFileTest, ParsingRules) {
         {"leading quote only", "[S]\r\nk=\"v", "S", "k", "\"v"},
         {"UTF-8 mark hides the header on line 1", "\xEF\xBB\xBF[S]\r\nk=v\r\n", "S", "k", "DEFAULT"},
         {"UTF-8 mark: later sections found", "\xEF\xBB\xBF[S]\r\nk=v\r\n[T]\r\nk=w", "T", "k", "w"},
-        {"UTF-16LE file reads as defaults", "\xFF\xFE[\0S\0]\0\r\0\n\0k\0=\0v\0"s, "S", "k", "DEFAULT"},
+        {"UTF-16LE file", "\xFF\xFE[\0S\0]\0\r\0\n\0k\0=\0v\0"s, "S", "k", "v"},
+        {"UTF-16LE file, bare CR", "\xFF\xFE[\0S\0]\0\r\0k\0=\0v\0"s, "S", "k", "v"},
         {"UTF-16LE mark with ANSI text", "\xFF\xFE\r\n[S]\r\nk=v", "S", "k", "DEFAULT"},
         {"FE FF is ordinary data", "\xFE\xFF\r\n[S]\r\nk=v", "S", "k", "v"},
         {"NUL bytes in a value", "[S]\r\nk=a\0b\r\n"s, "S", "k", "a\0b"s},
@@ -666,36 +670,199 @@ TEST_F(IniFileTest, MissingFolderMakesTheWriteFail) {
     EXPECT_FALSE(fs::exists(dir_ / "no-such-folder"));
 }
 
-#ifndef _WIN32
-TEST_F(IniFileTest, ReadOnlyFolderMakesTheWriteFail) {
-    if (::geteuid() == 0) GTEST_SKIP() << "root ignores file permissions";
+// A Unix command, run by the shell: directly on Linux; under Wine through its launch of Unix programs,
+// which returns before the command ends (callers wait for its effect). False when it cannot run here.
+bool RunUnix(const std::string& command) {
+#ifdef _WIN32
+    if (!GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version")) return false;
+    std::wstring line = L"/bin/sh -c \"" + std::wstring(command.begin(), command.end()) + L"\"";
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    return true;
+#else
+    return std::system(command.c_str()) == 0;
+#endif
+}
+
+// The folder's path as Unix programs see it, quoted for the shell.
+std::string UnixPath(const fs::path& path) {
+#ifdef _WIN32
+    using ToUnix = char*(__cdecl*)(const wchar_t*);
+    auto toUnix = reinterpret_cast<ToUnix>(
+        reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+    if (!toUnix) return {};
+    char* unix = toUnix(path.c_str());
+    if (!unix) return {};
+    std::string result = unix;
+    HeapFree(GetProcessHeap(), 0, unix);
+#else
+    std::string result = path.native();
+#endif
+    return "'" + result + "'";
+}
+
+bool WaitFor(const std::function<bool()>& done) {
+    for (int i = 0; i < 200; ++i) {
+        if (done()) return true;
+#ifdef _WIN32
+        Sleep(25);
+#else
+        ::usleep(25000);
+#endif
+    }
+    return false;
+}
+
+bool FolderTakesNewFiles(const fs::path& folder) {
+    const fs::path probe = folder / "probe";
+    if (!std::ofstream(probe)) return false;
+    std::error_code error;
+    fs::remove(probe, error);
+    return true;
+}
+
+TEST_F(IniFileTest, ASaveKeepsLinksAndWhatTheUserSetOnTheFile) {
+    // A symbolic link: the file it names gets the bytes, and the link stays a link to it.
+    const PathString real = File("real.ini");
+    const PathString link = File("link.ini");
+    Put(real, "[A]\r\na=1\r\n");
+    const bool linked = RunUnix("ln -s real.ini " + UnixPath(fs::path(link)));
+    struct Unlink {  // by a Unix command: Wine's delete would remove the target and leave the link
+        const PathString& link;
+        bool linked;
+        ~Unlink() {
+            if (!linked || !RunUnix("rm -f " + UnixPath(fs::path(link)))) return;
+            WaitFor([this] {
+                for (const auto& entry : fs::directory_iterator(fs::path(link).parent_path())) {
+                    if (entry.path().filename() == fs::path(link).filename()) return false;
+                }
+                return true;
+            });
+        }
+    } unlink{link, linked};
+    if (linked) {
+        ASSERT_TRUE(WaitFor([&] { return Os::FileExists(link); }));
+        {
+            TIniFile ini(link);
+            ini.WriteString("A", "a", "2");
+            EXPECT_TRUE(ini.UpdateFile());
+        }
+        EXPECT_EQ(Get(real), "[A]\r\na=2\r\n");
+        { TIniFile(link).WriteString("A", "a", "3"); }
+        EXPECT_EQ(Get(real), "[A]\r\na=3\r\n");  // still a link after the first save
+    }
+    // A hard link: both names keep showing one file.
+    const PathString first = File("first.ini");
+    const PathString second = File("second.ini");
+    Put(first, "[A]\r\na=1\r\n");
+    fs::create_hard_link(fs::path(first), fs::path(second));
+    { TIniFile(first).WriteString("A", "a", "2"); }
+    EXPECT_EQ(Get(second), "[A]\r\na=2\r\n");
+    { TIniFile(second).WriteString("A", "a", "3"); }
+    EXPECT_EQ(Get(first), "[A]\r\na=3\r\n");
+    // What the user set on the file carries over to the saved one.
+    const PathString marked = File("marked.ini");
+    Put(marked, "[A]\r\na=1\r\n");
+#ifdef _WIN32
+    ASSERT_TRUE(SetFileAttributesW(marked.c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
+    { TIniFile(marked).WriteString("A", "a", "2"); }
+    EXPECT_EQ(GetFileAttributesW(marked.c_str()) & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM),
+              static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
+#else
+    fs::permissions(fs::path(marked), fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    { TIniFile(marked).WriteString("A", "a", "2"); }
+    EXPECT_EQ(fs::status(fs::path(marked)).permissions(),
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+#endif
+    EXPECT_EQ(Get(marked), "[A]\r\na=2\r\n");
+    EXPECT_EQ(FilesInFolder(), linked ? 5u : 4u);  // no temporary file left behind
+    if (linked) {
+        EXPECT_EQ(Get(link), "[A]\r\na=3\r\n");
+    }
+}
+
+TEST_F(IniFileTest, AFolderThatTakesNoNewFileStillSavesTheFile) {
     const PathString path = File();
     Put(path, "[A]\r\na=1\r\n");
-    fs::permissions(dir_, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
-                    fs::perm_options::remove);
-    TIniFile ini(path);
-    ini.WriteString("A", "a", "2");
-    EXPECT_FALSE(ini.UpdateFile());
-    EXPECT_EQ(Get(path), "[A]\r\na=1\r\n");
-}
+    // Root may write any folder: the folder is made immutable instead (the file in it stays writable).
+    struct Unlock {
+        fs::path folder;
+        bool locked = false;
+        ~Unlock() {
+            if (locked && RunUnix("chattr -i " + UnixPath(folder)))
+                WaitFor([this] { return FolderTakesNewFiles(folder); });
+        }
+    } unlock{dir_};
+#ifndef _WIN32
+    if (::geteuid() != 0) {
+        fs::permissions(dir_, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                        fs::perm_options::remove);
+    } else
 #endif
-
-TEST_F(IniFileTest, Utf16FileIsNeverWrittenOver) {
-    const PathString path = File();
-    const std::string unicode = "\xFF\xFE[\0A\0]\0\r\0\n\0a\0=\0001\0"s;
-    Put(path, unicode);
-    Os::SetBeforeReplaceHookForTesting(&CountReplace);
+    {
+        unlock.locked = RunUnix("chattr +i " + UnixPath(dir_));
+        if (!unlock.locked || !WaitFor([this] { return !FolderTakesNewFiles(dir_); })) {
+            GTEST_SKIP() << "no way here to make a folder refuse new files";
+        }
+    }
+    ASSERT_FALSE(FolderTakesNewFiles(dir_));
     {
         TIniFile ini(path);
-        EXPECT_EQ(ini.ReadString("A", "a", "d"), "d");
-        ini.DeleteKey("A", "a");
-        EXPECT_TRUE(ini.UpdateFile());  // nothing to write
         ini.WriteString("A", "a", "2");
-        EXPECT_EQ(ini.ReadString("A", "a", "d"), "2");
+        ini.WriteString("B", "b", "3");
+        EXPECT_TRUE(ini.UpdateFile());
+    }
+    EXPECT_EQ(Get(path), "[A]\r\na=2\r\n[B]\r\nb=3\r\n");
+    EXPECT_EQ(FilesInFolder(), 1u);
+    // A file that is not there yet cannot be made.
+    TIniFile missing(File("new.ini"));
+    missing.WriteString("A", "a", "1");
+    EXPECT_FALSE(missing.UpdateFile());
+}
+
+// UTF-16LE bytes with the mark, from a UTF-16 literal.
+std::string Utf16File(std::u16string_view text) {
+    std::string bytes = "\xFF\xFE";
+    for (const char16_t unit : text) {
+        bytes.push_back(static_cast<char>(unit & 0xFF));
+        bytes.push_back(static_cast<char>(unit >> 8));
+    }
+    return bytes;
+}
+
+TEST_F(IniFileTest, Utf16FileIsReadAndWrittenInUtf16) {
+    // Untouched lines come back as the very bytes read, even a character code page 932 lacks (U+1F600, a
+    // lone surrogate); lines written are converted from code page 932.
+    const std::u16string kept = u"; \U0001F600 \xD800 日本語\r\n";
+    const std::string before = Utf16File(kept + u"[A]\r\na=1\r\nthai=\u0E01\r\n[B]\rb= 睡眠 \nz=\U0001F600");
+    const auto after = Run(before, [](TIniFile& ini) {
+        EXPECT_EQ(ini.ReadString("A", "a", ""), "1");
+        EXPECT_EQ(ini.ReadString("a", "THAI", ""), "?");
+        EXPECT_EQ(ini.ReadString("B", "b", ""), "睡眠");
+        ini.WriteString("A", "a", "2");
+        ini.WriteString("A", "表", "睡眠");
+        ini.WriteString("C", "c", "3");
+    });
+    EXPECT_EQ(
+        after,
+        Utf16File(kept + u"[A]\r\na=2\r\nthai=\u0E01\r\n表=睡眠\r\n[B]\rb= 睡眠 \nz=\U0001F600\r\n[C]\r\nc=3\r\n"));
+    // The mark alone is an empty Unicode file, and stays Unicode.
+    EXPECT_EQ(Run("\xFF\xFE", [](TIniFile& ini) { ini.WriteString("S", "k", "v"); }), Utf16File(u"[S]\r\nk=v\r\n"));
+    // An odd byte at the end belongs to no character: the file reads, but is never written over.
+    const PathString path = File();
+    const std::string odd = Utf16File(u"[A]\r\na=1\r\n") + "x";
+    Put(path, odd);
+    {
+        TIniFile ini(path);
+        EXPECT_EQ(ini.ReadString("A", "a", ""), "1");
+        ini.WriteString("A", "a", "2");
         EXPECT_FALSE(ini.UpdateFile());
     }
-    EXPECT_EQ(g_replaceCalls, 0);
-    EXPECT_EQ(Get(path), unicode);
+    EXPECT_EQ(Get(path), odd);
 }
 
 TEST_F(IniFileTest, InMemoryObjectsNeverTouchTheDisk) {

@@ -93,6 +93,12 @@ TEST_F(ListViewHost, WithoutRebuildOnlyWidthAndAlignmentOfTheFirstCountColumnsCh
     EXPECT_EQ(read[0].Alignment, 1);
     EXPECT_EQ(read[1].Width, 301);
     EXPECT_EQ(read[2].Width, 30);
+    // Widths past what a list takes stop there instead of wrapping (65535 would size to the content).
+    const std::array<ColumnLayout, 2> wide{{{"", 65535, 0}, {"", 40000, 0}}};
+    common_.SetColumnLayout(list_, wide, false, 2);
+    common_.GetColumnLayout(list_, read);
+    EXPECT_EQ(read[0].Width, MaxColumnWidth);
+    EXPECT_EQ(read[1].Width, MaxColumnWidth);
 }
 
 TEST_F(ListViewHost, ALayoutReadBackGivesTheStoredTextsWithTheLiveWidth) {

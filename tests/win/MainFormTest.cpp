@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <stdexcept>
 
 #include "app/MainForm.h"
 #include "core/Clock.h"
@@ -256,4 +257,27 @@ TEST_F(MainFormTest, MovingToA150PercentMonitorScalesTheClockAndItsFont) {
     LOGFONTW font{};
     GetObjectW(form_->Font(), sizeof font, &font);
     EXPECT_EQ(font.lfHeight, MulDiv(-11, 144, 96));
+}
+
+namespace {
+std::wstring g_reported;
+void RecordError(const std::wstring& text) { g_reported += text; }
+}  // namespace
+
+TEST_F(MainFormTest, AFailureInsideTheCtrlTCommandIsReportedAndTheLoopGoesOn) {
+    form_->PopupTimer.OnClick = [] { throw std::runtime_error("timer list failed"); };
+    TApplication& app = TApplication::Instance();
+    app.SetActiveForm(form_.get());
+    g_reported.clear();
+    SetErrorReporter(RecordError);
+    BYTE keys[256] = {};
+    GetKeyboardState(keys);
+    keys[VK_CONTROL] = 0x80;
+    SetKeyboardState(keys);
+    MSG msg{form_->Handle(), WM_KEYDOWN, 'T', 0, 0, {}};
+    EXPECT_NO_THROW(app.ProcessMessage(msg));
+    keys[VK_CONTROL] = 0;
+    SetKeyboardState(keys);
+    SetErrorReporter(nullptr);
+    EXPECT_EQ(g_reported, L"timer list failed");
 }

@@ -1,0 +1,126 @@
+// The end of the Windows session while a dialog waits for the user: everything is saved and logged before
+// the answer, nothing is written after it, and the process goes.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <functional>
+
+#include "core/PowerTexts.h"
+#include "tests/e2e/ClockRun.h"
+
+namespace {
+constexpr char kTimer[] = "TimerData00=a,0,12:00:00,0\r\n";
+
+// Opens a popup menu by `open` and chooses an item by its access key; returns the window it opens (found by
+// caption). A key that arrives before the menu has the keyboard is lost: then the command is tried again.
+HWND Choose(DWORD pid, const std::function<void()>& open, WORD accessKey, const wchar_t* caption) {
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        open();
+        HWND menu = Driver::WaitForWindow(pid, L"#32768", 3000);
+        if (!menu) continue;
+        Driver::Key(accessKey);
+        if (HWND window = Driver::FindDialog(pid, caption, 3000)) return window;
+        if (IsWindow(menu) && Driver::Visible(menu)) Driver::Key(VK_ESCAPE);
+    }
+    return nullptr;
+}
+
+HWND OpenSettings(ClockRun& run) {
+    const RECT r = Driver::WindowRect(run.Clock());
+    return Choose(
+        run.Program().Pid(),
+        [&] {
+            Driver::Activate(run.Clock());
+            Driver::Click(r.left + 20, r.top + 8, Driver::Button::Right);
+        },
+        'S', L"設定");
+}
+
+HWND OpenTimerList(ClockRun& run) {
+    Driver::Activate(run.Clock());
+    Driver::KeyChord({VK_CONTROL, 'T'});
+    HWND list = Driver::FindDialog(run.Program().Pid(), L"ダイアログ", 5000);
+    // At its first activation it moves to its stored place (320, 320 when none is stored).
+    if (list) Driver::WaitUntil([&] { return Driver::WindowRect(list).left == 320; }, 3000);
+    return list;
+}
+
+// A command of the timer list's menu for its first row, selected by a click.
+HWND TimerListCommand(ClockRun& run, WORD accessKey, const wchar_t* opens) {
+    HWND list = OpenTimerList(run);
+    const auto views = list ? Driver::Children(list, WC_LISTVIEWW) : std::vector<HWND>{};
+    if (views.empty()) return nullptr;
+    const auto headers = Driver::Children(views.front(), WC_HEADERW);
+    if (headers.empty()) return nullptr;
+    return Choose(
+        run.Program().Pid(),
+        [&] {
+            Driver::Activate(list);
+            const int firstRow = Driver::WindowRect(headers.front()).bottom + 6;
+            Driver::Click(Driver::WindowRect(views.front()).left + 80, firstRow);
+            Driver::WaitUntil([&] { return Driver::Send(views.front(), LVM_GETNEXTITEM, -1, LVNI_SELECTED) == 0; },
+                              1000);
+            Driver::KeyChord({VK_SHIFT, VK_F10});
+        },
+        accessKey, opens);
+}
+
+struct OpenDialog {
+    const char* name;
+    std::function<HWND(ClockRun&)> open;
+    bool timerList;  // the timer list is open: its layout is stored
+    bool readOnly;   // the settings file refuses the save
+};
+}  // namespace
+
+TEST(EndSession, WithEachDialogOpenEverythingIsSavedAndLoggedBeforeTheAnswerAndNothingAfter) {
+    const OpenDialog cases[] = {
+        {"settings", OpenSettings, false, false},
+        {"colour chooser",
+         [](ClockRun& run) -> HWND {
+             HWND settings = OpenSettings(run);
+             const auto edits = settings ? Driver::Children(settings, L"Edit") : std::vector<HWND>{};
+             if (edits.empty()) return nullptr;
+             const RECT r = Driver::WindowRect(edits.front());
+             Driver::DoubleClick((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+             return Driver::WaitForWindow(run.Program().Pid(), L"#32770", 5000);
+         },
+         false, false},
+        {"timer list", OpenTimerList, true, false},
+        {"timer condition", [](ClockRun& run) { return TimerListCommand(run, 'A', L"条件指定"); }, true, false},
+        {"delete confirmation", [](ClockRun& run) { return TimerListCommand(run, 'D', L"確認"); }, true, false},
+        {"refused-save message",
+         [](ClockRun& run) {
+             Driver::Post(run.Clock(), WM_CLOSE);
+             return Driver::WaitForWindow(run.Program().Pid(), L"#32770", 15000);
+         },
+         false, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string settings = std::string("[Horvane2010]\r\nFront=2\r\n[TimerData]\r\n") + kTimer;
+        ClockRun run(settings);
+        Driver::MakeProcessDpiAware();
+        if (c.readOnly) ASSERT_TRUE(SetFileAttributesW(run.IniPath().c_str(), FILE_ATTRIBUTE_READONLY));
+        ASSERT_NE(c.open(run), nullptr) << "the dialog did not open";
+
+        EXPECT_EQ(Driver::Send(run.Clock(), WM_ENDSESSION, 1, 0, 15000), 1);
+        // Answered: the files are complete now.
+        const std::vector<std::string> logged{"Program Start", std::string(EndSessionText), "Program End"};
+        EXPECT_EQ(run.LogTexts(), logged);
+        const std::string ini = run.Ini();
+        if (c.readOnly) {
+            EXPECT_EQ(ini, settings);
+        } else {
+            EXPECT_NE(ini.find("Front=1\r\n"), std::string::npos) << ini;
+            EXPECT_NE(ini.find(kTimer), std::string::npos) << "the timer is kept: " << ini;
+            EXPECT_EQ(ini.find("[TimerDlg]") != std::string::npos, c.timerList) << ini;
+        }
+        // The dialogs unwind, the process goes, and nothing more reaches the files.
+        EXPECT_TRUE(run.Program().WaitForExit(15000));
+        EXPECT_EQ(run.LogTexts(), logged);
+        EXPECT_EQ(run.Ini(), ini);
+    }
+}
