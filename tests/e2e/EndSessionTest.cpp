@@ -103,7 +103,9 @@ TEST(EndSession, WithEachDialogOpenEverythingIsSavedAndLoggedBeforeTheAnswerAndN
         const std::string settings = std::string("[Horvane2010]\r\nFront=2\r\n[TimerData]\r\n") + kTimer;
         ClockRun run(settings);
         Driver::MakeProcessDpiAware();
-        if (c.readOnly) ASSERT_TRUE(SetFileAttributesW(run.IniPath().c_str(), FILE_ATTRIBUTE_READONLY));
+        if (c.readOnly) {
+            ASSERT_TRUE(SetFileAttributesW(run.IniPath().c_str(), FILE_ATTRIBUTE_READONLY));
+        }
         ASSERT_NE(c.open(run), nullptr) << "the dialog did not open";
 
         EXPECT_EQ(Driver::Send(run.Clock(), WM_ENDSESSION, 1, 0, 15000), 1);
