@@ -17,4 +17,4 @@ target_compile_options(horvane_core PRIVATE $<$<CONFIG:MinSizeRel>:-ffunction-se
 target_compile_options(horvane_app PRIVATE $<$<CONFIG:MinSizeRel>:-ffunction-sections -fdata-sections>)
 target_link_options(Horvane2010 PRIVATE $<$<CONFIG:MinSizeRel>:-Wl,--gc-sections>)
 set_source_files_properties(app/Horvane2010.rc PROPERTIES
-    OBJECT_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/app/Horvane2010.manifest;${CMAKE_CURRENT_SOURCE_DIR}/app/Horvane2010.ico")
+    OBJECT_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/app/Horvane2010.manifest;${CMAKE_CURRENT_SOURCE_DIR}/app/VisualStyles.manifest;${CMAKE_CURRENT_SOURCE_DIR}/app/Horvane2010.ico")

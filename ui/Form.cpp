@@ -2,15 +2,9 @@
 
 #include "ui/Application.h"
 #include "ui/Menu.h"
+#include "ui/SystemLibraries.h"
 #include "ui/Timer.h"
 #include "ui/Wide.h"
-
-namespace {
-int DpiOf(HWND hwnd) {
-    const UINT dpi = hwnd ? GetDpiForWindow(hwnd) : 0;
-    return dpi ? static_cast<int>(dpi) : static_cast<int>(GetDpiForSystem());
-}
-}  // namespace
 
 COLORREF ResolveColor(COLORREF color) {
     return (color & kSystemColor) ? GetSysColor(static_cast<int>(color & 0xFF)) : (color & 0x00FFFFFF);
@@ -42,7 +36,7 @@ bool TForm::CreateForm(const FormDesign& design, HWND owner, bool dialogKeys) {
                          100, owner, nullptr)) {
         return false;
     }
-    dpi_ = DpiOf(Handle());
+    dpi_ = DpiForWindow(Handle());
     SetColor(design.Color);
     RebuildFont();
     SetCaption(design.Caption);
@@ -123,8 +117,8 @@ void TForm::SetBorderStyle(TBorderStyle style) {
 
 void TForm::SetClientSize96(int width, int height) {
     RECT r{0, 0, Scale(width), Scale(height)};
-    AdjustWindowRectExForDpi(&r, static_cast<DWORD>(GetWindowLongW(Handle(), GWL_STYLE)), FALSE,
-                             static_cast<DWORD>(GetWindowLongW(Handle(), GWL_EXSTYLE)), static_cast<UINT>(dpi_));
+    AdjustWindowRectForDpi(&r, static_cast<DWORD>(GetWindowLongW(Handle(), GWL_STYLE)),
+                           static_cast<DWORD>(GetWindowLongW(Handle(), GWL_EXSTYLE)), dpi_);
     SetWindowPos(Handle(), nullptr, 0, 0, r.right - r.left, r.bottom - r.top,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
