@@ -32,15 +32,19 @@ bool TForm::CreateForm(const FormDesign& design, HWND owner, bool dialogKeys) {
     borderStyle_ = design.BorderStyle;
     dialogKeys_ = dialogKeys;
     const DWORD exStyle = WS_EX_CONTROLPARENT | (borderStyle_ == TBorderStyle::bsDialog ? WS_EX_DLGMODALFRAME : 0);
-    if (!CreateOwnWindow(design.ClassName, CS_DBLCLKS, exStyle, StyleFor(borderStyle_), design.Left, design.Top, 100,
-                         100, owner, nullptr)) {
+    // Made at its designed size for the system DPI: moving it to another monitor's DPI is then the only resize.
+    const int systemDpi = SystemDpi();
+    RECT frame{0, 0, ScaleForDpi(design.ClientWidth, systemDpi), ScaleForDpi(design.ClientHeight, systemDpi)};
+    AdjustWindowRectForDpi(&frame, StyleFor(borderStyle_), exStyle, systemDpi);
+    if (!CreateOwnWindow(design.ClassName, CS_DBLCLKS, exStyle, StyleFor(borderStyle_), design.Left, design.Top,
+                         frame.right - frame.left, frame.bottom - frame.top, owner, nullptr)) {
         return false;
     }
     dpi_ = DpiForWindow(Handle());
     SetColor(design.Color);
     RebuildFont();
     SetCaption(design.Caption);
-    SetClientSize96(design.ClientWidth, design.ClientHeight);
+    if (dpi_ != systemDpi) SetClientSize96(design.ClientWidth, design.ClientHeight);
     if (design.Position == TPosition::poScreenCenter) {
         RECT r;
         GetWindowRect(Handle(), &r);
