@@ -106,8 +106,10 @@ void TMainForm::CreateComponents() {
     AddLogSleep.OnClick = [this] { AddLogSleepClick(); };
     SetPopupMenu(&PopupMenu1);
     Timer1.OnTimer = [this] { Timer1Timer(); };
-    // Each tick lands just after the wall clock's second changes, so the clock is never up to a second late.
-    Timer1.SetAlignment([] { return MillisecondsToNextSecond(Now()); });
+    // Each tick lands just after the wall clock's second changes, so the clock is never up to a second late. No
+    // margin: a tick that comes a little early finds the old second, shows nothing new and is re-armed for
+    // the millisecond left.
+    Timer1.SetAlignment([] { return MillisecondsToNextSecond(Now(), 0); });
     TApplication& app = TApplication::Instance();
     app.OnMinimize = [this] { ApplicationEvents1Minimize(); };
     app.OnRestore = [this] { ApplicationEvents1Restore(); };
@@ -118,7 +120,7 @@ void TMainForm::CreateComponents() {
         return true;
     };
     // Suspend and resume reach windows reliably on standby-capable machines only when asked for.
-    suspendNotification_ = RegisterSuspendResumeNotification(Handle(), DEVICE_NOTIFY_WINDOW_HANDLE);
+    suspendNotification_ = RegisterSuspendResumeLate(Handle());
 }
 
 // ---------------------------------------------------------------------------------------------------------
@@ -161,7 +163,7 @@ void TMainForm::FormDestroy() {
             case 0:
                 Timer1.SetEnabled(false);
                 if (suspendNotification_) {
-                    UnregisterSuspendResumeNotification(suspendNotification_);
+                    UnregisterSuspendResumeLate(suspendNotification_);
                     suspendNotification_ = nullptr;
                 }
                 break;
@@ -380,6 +382,7 @@ void TMainForm::ShowWriteError(const PathString& path) {
     std::wstring text = Widen(WriteErrorFormat);
     text.replace(text.find(L"%s"), 2, path);
     HWND owner = IsWindowVisible(Handle()) ? Handle() : nullptr;
+    UseVisualStyles();
     MessageBoxW(owner, text.c_str(), Widen(TApplication::Instance().Title()).c_str(), MB_OK | MB_ICONERROR);
 }
 

@@ -1,21 +1,17 @@
 // Horvane2010: a tiny desktop clock.
 #include <windows.h>
 
-#include <commctrl.h>
-
 #include "app/MainForm.h"
 #include "ui/Application.h"
+#include "ui/SystemLibraries.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     // Load system DLLs only from System32, never from the program's folder or the current directory.
-    SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
+    RestrictDllSearch();
     // Per-monitor DPI awareness comes from the manifest; this covers systems that ignore it.
-    if (!SetProcessDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2)) {
-        SetProcessDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE);
-    }
-    // The list view and the time picker register their classes when the timer dialogs first need them.
-    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES};
-    InitCommonControlsEx(&icc);
+    DeclareDpiAwareness();
+    // The common controls (and with them visual styles) are loaded with the first control or dialog: the
+    // clock window has none.
 
     TApplication& app = TApplication::Instance();
     app.Initialize();

@@ -18,7 +18,7 @@ target_compile_options(horvane_app PRIVATE $<$<CONFIG:MinSizeRel>:-ffunction-sec
 target_link_options(Horvane2010 PRIVATE $<$<CONFIG:MinSizeRel>:-Wl,--gc-sections>)
 # The version resource carries the project's version, written once, in CMakeLists.txt.
 set_source_files_properties(app/Horvane2010.rc PROPERTIES
-    OBJECT_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/app/Horvane2010.manifest;${CMAKE_CURRENT_SOURCE_DIR}/app/Horvane2010.ico"
+    OBJECT_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/app/Horvane2010.manifest;${CMAKE_CURRENT_SOURCE_DIR}/app/VisualStyles.manifest;${CMAKE_CURRENT_SOURCE_DIR}/app/Horvane2010.ico"
     COMPILE_DEFINITIONS "HORVANE_VERSION=${PROJECT_VERSION};HORVANE_VERSION_MAJOR=${PROJECT_VERSION_MAJOR};HORVANE_VERSION_MINOR=${PROJECT_VERSION_MINOR};HORVANE_VERSION_PATCH=${PROJECT_VERSION_PATCH}")
 # Reproducible: one commit gives the same executable byte for byte, whatever the folders and the time of
 # the build (scripts/reproducible checks it). No link time stamp; no source or build path in the code.

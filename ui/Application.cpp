@@ -4,6 +4,7 @@
 
 #include "ui/Form.h"
 #include "ui/Menu.h"
+#include "ui/SystemLibraries.h"
 #include "ui/Wide.h"
 
 namespace {
@@ -124,11 +125,13 @@ bool TApplication::IsMinimized() const { return IsIconic(Handle()) != FALSE; }
 
 int TApplication::ShowMessageBox(std::string_view text, std::string_view caption, UINT flags) {
     HWND owner = activeForm_ ? activeForm_->Handle() : (mainForm_ ? mainForm_->Handle() : nullptr);
+    UseVisualStyles();
     return MessageBoxW(owner, Widen(text).c_str(), Widen(caption).c_str(), flags);
 }
 
 void TApplication::ShowError(const std::wstring& text) {
     HWND owner = activeForm_ ? activeForm_->Handle() : nullptr;
+    UseVisualStyles();
     MessageBoxW(owner, text.c_str(), Widen(Title()).c_str(), MB_OK | MB_ICONERROR);
 }
 

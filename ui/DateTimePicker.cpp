@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "ui/Form.h"
+#include "ui/SystemLibraries.h"
 
 namespace {
 // The day the control holds under the time it shows; any day in its range serves.
@@ -15,8 +16,7 @@ TDateTime Combine(TDateTime date, TDateTime time) { return date < 0 ? date - tim
 bool TDateTimePicker::Create(TForm& form, HWND parent, const Bounds96& bounds, UINT id) {
     bounds_ = bounds;
     // Registered when the first picker is made, not at every start of the program.
-    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_DATE_CLASSES};
-    InitCommonControlsEx(&icc);
+    InitCommonControlsLate(ICC_DATE_CLASSES);
     if (!CreateControlWindow(DATETIMEPICK_CLASSW, 0,
                              WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS | DTS_TIMEFORMAT, 0, 0, 0, 0, parent,
                              id)) {

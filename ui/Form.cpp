@@ -3,15 +3,9 @@
 #include "ui/Application.h"
 #include "ui/Button.h"
 #include "ui/Menu.h"
+#include "ui/SystemLibraries.h"
 #include "ui/Timer.h"
 #include "ui/Wide.h"
-
-namespace {
-int DpiOf(HWND hwnd) {
-    const UINT dpi = hwnd ? GetDpiForWindow(hwnd) : 0;
-    return dpi ? static_cast<int>(dpi) : static_cast<int>(GetDpiForSystem());
-}
-}  // namespace
 
 COLORREF ResolveColor(COLORREF color) {
     return (color & kSystemColor) ? GetSysColor(static_cast<int>(color & 0xFF)) : (color & 0x00FFFFFF);
@@ -39,15 +33,19 @@ bool TForm::CreateForm(const FormDesign& design, HWND owner, bool dialogKeys) {
     borderStyle_ = design.BorderStyle;
     dialogKeys_ = dialogKeys;
     const DWORD exStyle = WS_EX_CONTROLPARENT | (borderStyle_ == TBorderStyle::bsDialog ? WS_EX_DLGMODALFRAME : 0);
-    if (!CreateOwnWindow(design.ClassName, CS_DBLCLKS, exStyle, StyleFor(borderStyle_), design.Left, design.Top, 100,
-                         100, owner, nullptr)) {
+    // Made at its designed size for the system DPI: moving it to another monitor's DPI is then the only resize.
+    const int systemDpi = SystemDpi();
+    RECT frame{0, 0, ScaleForDpi(design.ClientWidth, systemDpi), ScaleForDpi(design.ClientHeight, systemDpi)};
+    AdjustWindowRectForDpi(&frame, StyleFor(borderStyle_), exStyle, systemDpi);
+    if (!CreateOwnWindow(design.ClassName, CS_DBLCLKS, exStyle, StyleFor(borderStyle_), design.Left, design.Top,
+                         frame.right - frame.left, frame.bottom - frame.top, owner, nullptr)) {
         return false;
     }
-    dpi_ = DpiOf(Handle());
+    dpi_ = DpiForWindow(Handle());
     SetColor(design.Color);
     RebuildFont();
     SetCaption(design.Caption);
-    SetClientSize96(design.ClientWidth, design.ClientHeight);
+    if (dpi_ != systemDpi) SetClientSize96(design.ClientWidth, design.ClientHeight);
     if (design.Position == TPosition::poScreenCenter) {
         RECT r;
         GetWindowRect(Handle(), &r);
@@ -124,8 +122,8 @@ void TForm::SetBorderStyle(TBorderStyle style) {
 
 void TForm::SetClientSize96(int width, int height) {
     RECT r{0, 0, Scale(width), Scale(height)};
-    AdjustWindowRectExForDpi(&r, static_cast<DWORD>(GetWindowLongW(Handle(), GWL_STYLE)), FALSE,
-                             static_cast<DWORD>(GetWindowLongW(Handle(), GWL_EXSTYLE)), static_cast<UINT>(dpi_));
+    AdjustWindowRectForDpi(&r, static_cast<DWORD>(GetWindowLongW(Handle(), GWL_STYLE)),
+                           static_cast<DWORD>(GetWindowLongW(Handle(), GWL_EXSTYLE)), dpi_);
     SetWindowPos(Handle(), nullptr, 0, 0, r.right - r.left, r.bottom - r.top,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }

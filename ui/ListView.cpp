@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "ui/Form.h"
+#include "ui/SystemLibraries.h"
 #include "ui/Menu.h"
 #include "ui/Wide.h"
 
@@ -20,8 +21,7 @@ int ColumnFormat(int alignment) {
 bool TListView::Create(TForm& form, HWND parent, const Bounds96& bounds, UINT id) {
     bounds_ = bounds;
     // Registered when the first list view is made, not at every start of the program.
-    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_LISTVIEW_CLASSES};
-    InitCommonControlsEx(&icc);
+    InitCommonControlsLate(ICC_LISTVIEW_CLASSES);
     if (!CreateControlWindow(
             WC_LISTVIEWW, WS_EX_CLIENTEDGE,
             WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS | LVS_REPORT | LVS_SINGLESEL | LVS_SHAREIMAGELISTS, 0,

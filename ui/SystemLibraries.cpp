@@ -2,17 +2,30 @@
 
 #include <objbase.h>
 
+#include <string>
+
 namespace {
-// The module stays loaded for the rest of the run once it was needed.
-FARPROC Resolve(const wchar_t* library, const char* function) {
-    HMODULE module = GetModuleHandleW(library);
-    if (!module) module = LoadLibraryExW(library, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-    return module ? GetProcAddress(module, function) : nullptr;
+// Whether LoadLibraryExW knows the LOAD_LIBRARY_SEARCH_xxx flags (Windows 8, or 7 with its update).
+bool SearchFlagsKnown() {
+    static const bool known = GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories") != nullptr;
+    return known;
 }
 
 template <class Function>
+Function* FindIn(HMODULE module, const char* function) {
+    return module ? reinterpret_cast<Function*>(reinterpret_cast<void*>(GetProcAddress(module, function))) : nullptr;
+}
+
+// The module stays loaded for the rest of the run once it was needed.
+template <class Function>
 Function* Find(const wchar_t* library, const char* function) {
-    return reinterpret_cast<Function*>(reinterpret_cast<void*>(Resolve(library, function)));
+    HMODULE module = GetModuleHandleW(library);
+    return FindIn<Function>(module ? module : LoadSystemLibrary(library), function);
+}
+
+template <class Function>
+Function* FindInUser32(const char* function) {
+    return FindIn<Function>(GetModuleHandleW(L"user32.dll"), function);
 }
 
 // Shell verbs may use COM objects of their own: the thread joins a single-threaded apartment before the
@@ -25,9 +38,25 @@ void EnsureCom() {
         init(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
     }
 }
+
+HMODULE g_commonControls = nullptr;
+
+HMODULE CommonControls() {
+    UseVisualStyles();
+    return g_commonControls;
+}
 }  // namespace
 
+HMODULE LoadSystemLibrary(const wchar_t* name) {
+    if (SearchFlagsKnown()) return LoadLibraryExW(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    wchar_t folder[MAX_PATH];
+    const UINT length = GetSystemDirectoryW(folder, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return nullptr;
+    return LoadLibraryW((std::wstring(folder, length) + L"\\" + name).c_str());
+}
+
 BOOL ShellExecuteExLate(SHELLEXECUTEINFOW* info) {
+    UseVisualStyles();
     EnsureCom();
     static auto* function = Find<decltype(ShellExecuteExW)>(L"shell32.dll", "ShellExecuteExW");
     return function ? function(info) : FALSE;
@@ -39,6 +68,129 @@ DWORD_PTR ShGetFileInfoLate(LPCWSTR path, DWORD attributes, SHFILEINFOW* info, U
 }
 
 BOOL ChooseColorLate(CHOOSECOLORW* choose) {
+    UseVisualStyles();
     static auto* function = Find<decltype(ChooseColorW)>(L"comdlg32.dll", "ChooseColorW");
     return function ? function(choose) : FALSE;
+}
+
+void UseVisualStyles() {
+    static bool done = false;
+    if (done) return;
+    done = true;
+    wchar_t exe[MAX_PATH];
+    const DWORD length = GetModuleFileNameW(nullptr, exe, MAX_PATH);
+    ACTCTXW context{};
+    context.cbSize = sizeof context;
+    context.dwFlags = ACTCTX_FLAG_HMODULE_VALID | ACTCTX_FLAG_RESOURCE_NAME_VALID;
+    context.hModule = GetModuleHandleW(nullptr);
+    context.lpResourceName = L"VISUALSTYLES";
+    context.lpSource = length && length < MAX_PATH ? exe : nullptr;
+    HANDLE handle = CreateActCtxW(&context);
+    if (handle != INVALID_HANDLE_VALUE) {
+        // Stays active on this thread, the program's only window thread, until the program ends.
+        ULONG_PTR cookie = 0;
+        ActivateActCtx(handle, &cookie);
+    }
+    // By its plain name, so that the activation context can send it to the version 6 library; the search
+    // itself goes to System32 only.
+    g_commonControls = SearchFlagsKnown() ? LoadLibraryExW(L"comctl32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32)
+                                          : LoadLibraryW(L"comctl32.dll");
+    if (auto* init = FindIn<decltype(InitCommonControlsEx)>(g_commonControls, "InitCommonControlsEx")) {
+        INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES};
+        init(&icc);
+    }
+}
+
+void InitCommonControlsLate(DWORD classes) {
+    static auto* function = FindIn<decltype(InitCommonControlsEx)>(CommonControls(), "InitCommonControlsEx");
+    INITCOMMONCONTROLSEX icc{sizeof icc, classes};
+    if (function) function(&icc);
+}
+
+BOOL SetWindowSubclassLate(HWND hwnd, SUBCLASSPROC proc, UINT_PTR id, DWORD_PTR refData) {
+    static auto* function = FindIn<decltype(SetWindowSubclass)>(CommonControls(), "SetWindowSubclass");
+    return function ? function(hwnd, proc, id, refData) : FALSE;
+}
+
+BOOL RemoveWindowSubclassLate(HWND hwnd, SUBCLASSPROC proc, UINT_PTR id) {
+    static auto* function = FindIn<decltype(RemoveWindowSubclass)>(CommonControls(), "RemoveWindowSubclass");
+    return function ? function(hwnd, proc, id) : FALSE;
+}
+
+LRESULT DefSubclassProcLate(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    static auto* function = FindIn<decltype(DefSubclassProc)>(CommonControls(), "DefSubclassProc");
+    return function ? function(hwnd, message, wParam, lParam) : DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// Functions newer than Windows 7
+
+void RestrictDllSearch() {
+    using SetDefaultDllDirectoriesFunction = BOOL WINAPI(DWORD);
+    if (auto* function =
+            FindIn<SetDefaultDllDirectoriesFunction>(GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories")) {
+        function(LOAD_LIBRARY_SEARCH_SYSTEM32);
+    } else {
+        SetDllDirectoryW(L"");
+    }
+}
+
+void DeclareDpiAwareness() {
+    if (auto* function = FindInUser32<decltype(SetProcessDpiAwarenessContext)>("SetProcessDpiAwarenessContext")) {
+        if (!function(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2)) {
+            function(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE);
+        }
+    } else {
+        // Windows 8.1 takes per-monitor awareness from the manifest; this is for the systems before it.
+        SetProcessDPIAware();
+    }
+}
+
+int SystemDpi() {
+    static auto* function = FindInUser32<decltype(GetDpiForSystem)>("GetDpiForSystem");
+    if (function) return static_cast<int>(function());
+    HDC screen = GetDC(nullptr);
+    const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSX) : 0;
+    if (screen) ReleaseDC(nullptr, screen);
+    return dpi > 0 ? dpi : USER_DEFAULT_SCREEN_DPI;
+}
+
+int DpiForWindow(HWND hwnd) {
+    if (!hwnd) return SystemDpi();
+    static auto* forWindow = FindInUser32<decltype(GetDpiForWindow)>("GetDpiForWindow");
+    if (forWindow) {
+        const UINT dpi = forWindow(hwnd);
+        return dpi ? static_cast<int>(dpi) : SystemDpi();
+    }
+    // Windows 8.1: the monitor's effective DPI (shcore.dll; Windows 7 has none and keeps the system DPI).
+    using GetDpiForMonitorFunction = HRESULT WINAPI(HMONITOR, int, UINT*, UINT*);
+    static auto* forMonitor = Find<GetDpiForMonitorFunction>(L"shcore.dll", "GetDpiForMonitor");
+    UINT x = 0, y = 0;
+    constexpr int EffectiveDpi = 0;  // MDT_EFFECTIVE_DPI
+    if (forMonitor && SUCCEEDED(forMonitor(MonitorFromWindow(hwnd, MONITOR_DEFAULTTONEAREST), EffectiveDpi, &x, &y)) &&
+        x) {
+        return static_cast<int>(x);
+    }
+    return SystemDpi();
+}
+
+void AdjustWindowRectForDpi(RECT* rect, DWORD style, DWORD exStyle, int dpi) {
+    static auto* function = FindInUser32<decltype(AdjustWindowRectExForDpi)>("AdjustWindowRectExForDpi");
+    if (function) {
+        function(rect, style, FALSE, exStyle, static_cast<UINT>(dpi));
+    } else {
+        AdjustWindowRectEx(rect, style, FALSE, exStyle);
+    }
+}
+
+HPOWERNOTIFY RegisterSuspendResumeLate(HWND hwnd) {
+    static auto* function =
+        FindInUser32<decltype(RegisterSuspendResumeNotification)>("RegisterSuspendResumeNotification");
+    return function ? function(hwnd, DEVICE_NOTIFY_WINDOW_HANDLE) : nullptr;
+}
+
+void UnregisterSuspendResumeLate(HPOWERNOTIFY notification) {
+    static auto* function =
+        FindInUser32<decltype(UnregisterSuspendResumeNotification)>("UnregisterSuspendResumeNotification");
+    if (function && notification) function(notification);
 }

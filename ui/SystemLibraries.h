@@ -1,13 +1,47 @@
 #pragma once
-// Shell and common-dialog functions, loaded from System32 the first time they are needed. The clock itself
-// never needs them; loading shell32, comdlg32 and COM at start would make every start slower for the sake
-// of commands that most runs never use.
+// System functions the program reaches at run time rather than through its import table:
+//   - shell, common-dialog and common-control functions, loaded from System32 the first time they are
+//     needed. The clock itself never needs them; loading shell32, comdlg32, COM or the version 6 common
+//     controls at start would make every start slower and every clock larger for the sake of commands and
+//     dialogs that most runs never use.
+//   - functions that Windows 7 SP1 and 8.1 do not have (they came with Windows 8 or 10), each with the way
+//     those systems did it, so that one executable starts on all of them.
 #include <windows.h>
 
+#include <commctrl.h>
 #include <commdlg.h>
 #include <shellapi.h>
+
+// A system DLL, loaded from System32 only (never from the program's folder or the current directory).
+HMODULE LoadSystemLibrary(const wchar_t* name);
 
 // Each returns what the system function returns, or FALSE / 0 when the function cannot be had.
 BOOL ShellExecuteExLate(SHELLEXECUTEINFOW* info);
 DWORD_PTR ShGetFileInfoLate(LPCWSTR path, DWORD attributes, SHFILEINFOW* info, UINT size, UINT flags);
 BOOL ChooseColorLate(CHOOSECOLORW* choose);
+
+// Visual styles: from the first call on, this thread's windows, dialogs and message boxes use the version 6
+// common controls (the program's manifest resource "VISUALSTYLES", activated for the rest of the run).
+// Call before creating the first control or system dialog.
+void UseVisualStyles();
+// Registers the common-control classes (ICC_xxx), with visual styles.
+void InitCommonControlsLate(DWORD classes);
+BOOL SetWindowSubclassLate(HWND hwnd, SUBCLASSPROC proc, UINT_PTR id, DWORD_PTR refData);
+BOOL RemoveWindowSubclassLate(HWND hwnd, SUBCLASSPROC proc, UINT_PTR id);
+LRESULT DefSubclassProcLate(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Windows 8 and later: only System32 is searched for the DLLs the process loads. Earlier: the current
+// directory is taken out of the search (LoadSystemLibrary names System32 itself).
+void RestrictDllSearch();
+// Per-monitor DPI awareness (version 2 where there is one) for systems that ignore the manifest's; system
+// DPI awareness where neither exists.
+void DeclareDpiAwareness();
+// The DPI a window is shown at: its own (Windows 10), its monitor's (Windows 8.1), else the system DPI.
+int DpiForWindow(HWND hwnd);
+int SystemDpi();
+// AdjustWindowRectEx for a DPI; where the system has no such function, for the system DPI.
+void AdjustWindowRectForDpi(RECT* rect, DWORD style, DWORD exStyle, int dpi);
+// Suspend and resume notifications for a window (Windows 8 and later; Windows 7 broadcasts them to every
+// top-level window anyway). nullptr when the system has no such function.
+HPOWERNOTIFY RegisterSuspendResumeLate(HWND hwnd);
+void UnregisterSuspendResumeLate(HPOWERNOTIFY notification);

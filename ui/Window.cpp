@@ -4,6 +4,7 @@
 
 #include <exception>
 
+#include "ui/SystemLibraries.h"
 #include "ui/Wide.h"
 
 namespace {
@@ -84,19 +85,20 @@ bool TWindow::CreateOwnWindow(const wchar_t* className, UINT classStyle, DWORD e
 
 bool TWindow::CreateControlWindow(const wchar_t* className, DWORD exStyle, DWORD style, int x, int y, int w, int h,
                                   HWND parent, UINT id) {
+    UseVisualStyles();
     HWND hwnd = CreateWindowExW(exStyle, className, L"", style, x, y, w, h, parent,
                                 reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
     if (!hwnd) return false;
     Attach(hwnd);
     subclassed_ = true;
-    SetWindowSubclass(hwnd, ControlSubclassProc, 1, reinterpret_cast<DWORD_PTR>(this));
+    SetWindowSubclassLate(hwnd, ControlSubclassProc, 1, reinterpret_cast<DWORD_PTR>(this));
     return true;
 }
 
 LRESULT TWindow::WndProc(UINT message, WPARAM wParam, LPARAM lParam) { return DefaultProc(message, wParam, lParam); }
 
 LRESULT TWindow::DefaultProc(UINT message, WPARAM wParam, LPARAM lParam) {
-    return subclassed_ ? DefSubclassProc(handle_, message, wParam, lParam)
+    return subclassed_ ? DefSubclassProcLate(handle_, message, wParam, lParam)
                        : DefWindowProcW(handle_, message, wParam, lParam);
 }
 
@@ -121,7 +123,7 @@ LRESULT TWindow::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     if (message == WM_NCDESTROY) {
         RemovePropW(hwnd, kObjectProperty);
-        if (subclassed_) RemoveWindowSubclass(hwnd, ControlSubclassProc, 1);
+        if (subclassed_) RemoveWindowSubclassLate(hwnd, ControlSubclassProc, 1);
         handle_ = nullptr;
         HandleDestroyed();
     }
@@ -140,5 +142,5 @@ LRESULT CALLBACK TWindow::OwnWindowProc(HWND hwnd, UINT message, WPARAM wParam, 
 LRESULT CALLBACK TWindow::ControlSubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
                                               DWORD_PTR refData) {
     auto* self = reinterpret_cast<TWindow*>(refData);
-    return self ? self->Dispatch(message, wParam, lParam) : DefSubclassProc(hwnd, message, wParam, lParam);
+    return self ? self->Dispatch(message, wParam, lParam) : DefSubclassProcLate(hwnd, message, wParam, lParam);
 }
