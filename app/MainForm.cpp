@@ -209,9 +209,8 @@ void TMainForm::RefreshClock() {
 }
 
 void TMainForm::ApplyCompactLayout() {
-    SetBorderStyle(TBorderStyle::bsNone);
-    SetWindowPos(Handle(), nullptr, 0, 0, Scale(CompactWidth), Scale(CompactHeight),
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    // Without a border the window's size is its client size.
+    SetBorderStyle(TBorderStyle::bsNone, Scale(CompactWidth), Scale(CompactHeight));
     LabelTime.SetLeftTop(CompactLabelLeft, CompactLabelTop);
     ShowBackColor();
 }

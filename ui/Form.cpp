@@ -110,14 +110,11 @@ std::string TForm::Caption() const {
     return Narrow(text);
 }
 
-void TForm::SetBorderStyle(TBorderStyle style) {
-    RECT client{};
-    GetClientRect(Handle(), &client);
+void TForm::SetBorderStyle(TBorderStyle style, int width, int height) {
     borderStyle_ = style;
     const LONG keep = GetWindowLongW(Handle(), GWL_STYLE) & (WS_VISIBLE | WS_DISABLED);
     SetWindowLongW(Handle(), GWL_STYLE, static_cast<LONG>(StyleFor(style)) | keep);
-    SetWindowPos(Handle(), nullptr, 0, 0, 0, 0,
-                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+    SetWindowPos(Handle(), nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
 }
 
 void TForm::SetClientSize96(int width, int height) {

@@ -49,7 +49,8 @@ public:
 
     void SetCaption(std::string_view cp932);
     std::string Caption() const;
-    void SetBorderStyle(TBorderStyle style);
+    // Changes the border and gives the window its new size (pixels) in the same move.
+    void SetBorderStyle(TBorderStyle style, int width, int height);
     TBorderStyle BorderStyle() const { return borderStyle_; }
     void SetClientSize96(int width, int height);
     void SetColor(COLORREF color);

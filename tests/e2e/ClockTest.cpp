@@ -239,14 +239,19 @@ TEST(Clock, OKWithANewColourShowsItOnTheWholeClockAtOnce) {
     Driver::MakeProcessDpiAware();
     const RECT r = Driver::WindowRect(run.Clock());
     const RECT label = Driver::WindowRect(run.Label());
-    // The margin, and points of the label's ground along its top and bottom rows.
-    std::vector<POINT> ground{{r.left, r.top}};
-    for (const LONG y : {label.top, label.bottom - 1}) {
-        for (LONG x = label.left; x < label.right; x += 4) {
-            if (Driver::ScreenPixel(x, y) == RGB(128, 255, 0)) ground.push_back({x, y});
-        }
-    }
-    ASSERT_GT(ground.size(), 5u);
+    // The margin, and points of the label's ground along its top and bottom rows, once the clock is drawn.
+    std::vector<POINT> ground;
+    ASSERT_TRUE(Driver::WaitUntil(
+        [&] {
+            ground = {{r.left, r.top}};
+            for (const LONG y : {label.top, label.bottom - 1}) {
+                for (LONG x = label.left; x < label.right; x += 4) {
+                    if (Driver::ScreenPixel(x, y) == RGB(128, 255, 0)) ground.push_back({x, y});
+                }
+            }
+            return ground.size() > 5u;
+        },
+        3000));
     HWND dialog = OpenSettings(run);
     ASSERT_NE(dialog, nullptr);
     const auto edits = Driver::Children(dialog, L"Edit");
