@@ -11,8 +11,7 @@ bool TLabel::Create(TForm& form, HWND parent, const Bounds96& bounds, std::strin
         return false;
     }
     SetText(caption);
-    form.AddControl(*this);
-    FitToText();
+    form.AddControl(*this);  // placed and fitted to its text in the form's font
     return true;
 }
 
@@ -29,12 +28,17 @@ void TLabel::SetCaption(std::string_view cp932) {
 }
 
 void TLabel::Place(int dpi, HFONT font) {
-    TControl::Place(dpi, font);
-    FitToText();
+    dpi_ = dpi;
+    if (font) font_ = font;
+    if (!Handle()) return;
+    // One move puts the label in its place at its size: the window system is asked once, not three times.
+    fitted_ = autoSize_ ? TextSize() : SIZE{ScaleForDpi(bounds_.Width, dpi), ScaleForDpi(bounds_.Height, dpi)};
+    SetWindowPos(Handle(), nullptr, ScaleForDpi(bounds_.Left, dpi), ScaleForDpi(bounds_.Top, dpi), fitted_.cx,
+                 fitted_.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+    InvalidateRect(Handle(), nullptr, TRUE);
 }
 
-void TLabel::FitToText() {
-    if (!autoSize_ || !Handle()) return;
+SIZE TLabel::TextSize() const {
     WindowDc dc(Handle());
     SelectScope select(dc, font_ ? static_cast<HGDIOBJ>(font_) : GetStockObject(DEFAULT_GUI_FONT));
     wchar_t text[256];
@@ -43,7 +47,16 @@ void TLabel::FitToText() {
     GetTextExtentPoint32W(dc, text, length, &size);
     TEXTMETRICW tm{};
     GetTextMetricsW(dc, &tm);
-    SetWindowPos(Handle(), nullptr, 0, 0, size.cx, tm.tmHeight, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    return {size.cx, tm.tmHeight};
+}
+
+void TLabel::FitToText() {
+    if (!autoSize_ || !Handle()) return;
+    // Most new texts (a clock's next second) take the size the last one had: nothing to move then.
+    const SIZE size = TextSize();
+    if (size.cx == fitted_.cx && size.cy == fitted_.cy) return;
+    fitted_ = size;
+    SetWindowPos(Handle(), nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 LRESULT TLabel::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {

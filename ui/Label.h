@@ -17,8 +17,10 @@ protected:
     LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
+    SIZE TextSize() const;
     void FitToText();
     TForm* form_ = nullptr;
+    SIZE fitted_{};         // the size the label was last given
     HFONT font_ = nullptr;  // the form's font; the form owns it
     bool autoSize_ = true;
 };
