@@ -14,8 +14,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     // clock window has none.
 
     TApplication& app = TApplication::Instance();
-    app.Initialize();
-    app.SetTitle("Horvane2010");
+    app.Initialize("Horvane2010");  // the title is the task-bar button's text until the clock runs
     {
         TMainForm mainForm;
         app.SetMainForm(&mainForm);

@@ -35,12 +35,14 @@ TApplication& TApplication::Instance() {
     return application;
 }
 
-void TApplication::Initialize() {
+void TApplication::Initialize(std::string_view titleCp932) {
     SetErrorReporter(ReportToUser);
-    // A visible, zero-sized popup with a caption: it has the task-bar button and is never seen itself.
+    // A visible, zero-sized popup with a caption: it has the task-bar button and is never seen itself. It
+    // is made with its title, so that the button does not change its text right after it appears.
     CreateOwnWindow(L"Horvane2010.Application", 0, 0,
                     WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX,
-                    GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 0, 0, nullptr, nullptr);
+                    GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 0, 0, nullptr, nullptr,
+                    Widen(titleCp932).c_str());
     ShowWindow(Handle(), SW_SHOWNOACTIVATE);
 }
 

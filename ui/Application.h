@@ -15,7 +15,8 @@ public:
     static TApplication& Instance();
 
     // Creates the task-bar window. Call once, before any form.
-    void Initialize();
+    // Creates the application window with its title (the task-bar button's text) and shows it.
+    void Initialize(std::string_view titleCp932 = {});
     void SetTitle(std::string_view cp932);
     std::string Title() const;
 

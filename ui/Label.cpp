@@ -7,10 +7,10 @@ bool TLabel::Create(TForm& form, HWND parent, const Bounds96& bounds, std::strin
     form_ = &form;
     autoSize_ = autoSize;
     bounds_ = bounds;
-    if (!CreateOwnWindow(L"Horvane2010.Label", CS_DBLCLKS, 0, WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, parent, nullptr)) {
+    if (!CreateOwnWindow(L"Horvane2010.Label", CS_DBLCLKS, 0, WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, parent, nullptr,
+                         Widen(caption).c_str())) {
         return false;
     }
-    SetText(caption);
     form.AddControl(*this);  // placed and fitted to its text in the form's font
     return true;
 }

@@ -64,7 +64,7 @@ void TWindow::Attach(HWND hwnd) {
 }
 
 bool TWindow::CreateOwnWindow(const wchar_t* className, UINT classStyle, DWORD exStyle, DWORD style, int x, int y,
-                              int w, int h, HWND parent, HMENU menuOrId) {
+                              int w, int h, HWND parent, HMENU menuOrId, const wchar_t* caption) {
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
     if (!GetClassInfoExW(GetModuleHandleW(nullptr), className, &wc)) {
@@ -79,7 +79,7 @@ bool TWindow::CreateOwnWindow(const wchar_t* className, UINT classStyle, DWORD e
         wc.lpszClassName = className;
         if (!RegisterClassExW(&wc)) return false;
     }
-    return CreateWindowExW(exStyle, className, L"", style, x, y, w, h, parent, menuOrId, GetModuleHandleW(nullptr),
+    return CreateWindowExW(exStyle, className, caption, style, x, y, w, h, parent, menuOrId, GetModuleHandleW(nullptr),
                            this) != nullptr;
 }
 

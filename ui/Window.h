@@ -25,7 +25,7 @@ public:
 protected:
     // Creates a window of one of the program's own classes (registered on first use).
     bool CreateOwnWindow(const wchar_t* className, UINT classStyle, DWORD exStyle, DWORD style, int x, int y, int w,
-                         int h, HWND parent, HMENU menuOrId);
+                         int h, HWND parent, HMENU menuOrId, const wchar_t* caption = L"");
     // Creates a standard control (BUTTON, EDIT, SysListView32, …) and subclasses it.
     bool CreateControlWindow(const wchar_t* className, DWORD exStyle, DWORD style, int x, int y, int w, int h,
                              HWND parent, UINT id);
