@@ -322,6 +322,18 @@ HWND FindDialog(DWORD pid, const wchar_t* caption, DWORD timeoutMs) {
     return found;
 }
 
+HWND ChooseFromMenu(DWORD pid, const std::function<void()>& open, WORD accessKey, const wchar_t* caption) {
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        open();
+        HWND menu = WaitForWindow(pid, L"#32768", 3000);
+        if (!menu) continue;
+        Key(accessKey);
+        if (HWND window = FindDialog(pid, caption, 3000)) return window;
+        if (IsWindow(menu) && Visible(menu)) Key(VK_ESCAPE);
+    }
+    return nullptr;
+}
+
 std::vector<HWND> Children(HWND parent, const wchar_t* className) {
     struct Search {
         const wchar_t* className;

@@ -84,6 +84,9 @@ HWND WaitForWindow(DWORD pid, const wchar_t* className, DWORD timeoutMs, bool mu
 // A visible top-level window of `pid` with this caption: a dialog box (#32770) first, else a window of
 // any class. Waits up to the time-out; nullptr when none appears.
 HWND FindDialog(DWORD pid, const wchar_t* caption, DWORD timeoutMs);
+// Opens a popup menu by `open` and chooses an item by its access key; returns the window it opens (found by
+// caption). A key that arrives before the menu has the keyboard is lost: then the command is tried again.
+HWND ChooseFromMenu(DWORD pid, const std::function<void()>& open, WORD accessKey, const wchar_t* caption);
 
 // All descendants of `parent` (not only direct children), in Z order, optionally only of one class.
 std::vector<HWND> Children(HWND parent, const wchar_t* className = nullptr);

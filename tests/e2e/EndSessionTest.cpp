@@ -13,23 +13,9 @@
 namespace {
 constexpr char kTimer[] = "TimerData00=a,0,12:00:00,0\r\n";
 
-// Opens a popup menu by `open` and chooses an item by its access key; returns the window it opens (found by
-// caption). A key that arrives before the menu has the keyboard is lost: then the command is tried again.
-HWND Choose(DWORD pid, const std::function<void()>& open, WORD accessKey, const wchar_t* caption) {
-    for (int attempt = 0; attempt < 3; ++attempt) {
-        open();
-        HWND menu = Driver::WaitForWindow(pid, L"#32768", 3000);
-        if (!menu) continue;
-        Driver::Key(accessKey);
-        if (HWND window = Driver::FindDialog(pid, caption, 3000)) return window;
-        if (IsWindow(menu) && Driver::Visible(menu)) Driver::Key(VK_ESCAPE);
-    }
-    return nullptr;
-}
-
 HWND OpenSettings(ClockRun& run) {
     const RECT r = Driver::WindowRect(run.Clock());
-    return Choose(
+    return Driver::ChooseFromMenu(
         run.Program().Pid(),
         [&] {
             Driver::Activate(run.Clock());
@@ -54,7 +40,7 @@ HWND TimerListCommand(ClockRun& run, WORD accessKey, const wchar_t* opens) {
     if (views.empty()) return nullptr;
     const auto headers = Driver::Children(views.front(), WC_HEADERW);
     if (headers.empty()) return nullptr;
-    return Choose(
+    return Driver::ChooseFromMenu(
         run.Program().Pid(),
         [&] {
             Driver::Activate(list);

@@ -59,15 +59,7 @@ public:
 
 private:
     HWND Run(const std::function<void()>& open, WORD accessKey, const wchar_t* opens) {
-        for (int attempt = 0; attempt < 3; ++attempt) {
-            open();
-            HWND menu = Driver::WaitForWindow(pid_, L"#32768", 3000);
-            if (!menu) continue;
-            Driver::Key(accessKey);
-            if (HWND window = Driver::FindDialog(pid_, opens, 3000)) return window;
-            if (IsWindow(menu) && Driver::Visible(menu)) Driver::Key(VK_ESCAPE);
-        }
-        return nullptr;
+        return Driver::ChooseFromMenu(pid_, open, accessKey, opens);
     }
 
     ClockRun& run_;
