@@ -229,19 +229,3 @@ void TTimerDlg::PopupDelTimerClick() {
     timers_.at(i).Valid = 0;
     FillList();
 }
-
-LRESULT TTimerDlg::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
-    // The buttons live on Panel2, where the dialog keys' search for IDOK and IDCANCEL among the form's own
-    // children does not find them: Enter and Escape arrive without a control and are handed on here.
-    if (message == WM_COMMAND && lParam == 0 && HIWORD(wParam) == BN_CLICKED) {
-        if (LOWORD(wParam) == IDOK) {
-            OKBtn.Click();
-            return 0;
-        }
-        if (LOWORD(wParam) == IDCANCEL) {
-            CancelBtn.Click();
-            return 0;
-        }
-    }
-    return TForm::WndProc(message, wParam, lParam);
-}

@@ -46,7 +46,6 @@ public:
 protected:
     void FormActivate() override;
     void FormDpiChanged() override;
-    LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
     void CreateComponents(HWND owner);
