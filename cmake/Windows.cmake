@@ -16,9 +16,12 @@ target_link_options(Horvane2010 PRIVATE -municode -static $<$<CONFIG:MinSizeRel,
 target_compile_options(horvane_core PRIVATE $<$<CONFIG:MinSizeRel>:-ffunction-sections -fdata-sections>)
 target_compile_options(horvane_app PRIVATE $<$<CONFIG:MinSizeRel>:-ffunction-sections -fdata-sections>)
 target_link_options(Horvane2010 PRIVATE $<$<CONFIG:MinSizeRel>:-Wl,--gc-sections>)
-# The version resource carries the project's version, written once, in CMakeLists.txt.
+# The version resource and the manifest's assembly version carry the project's version, written once, in
+# CMakeLists.txt: the manifest is filled in here and the resource script takes the filled-in copy.
+configure_file(app/Horvane2010.manifest app/Horvane2010.exe.manifest @ONLY)
+target_include_directories(Horvane2010 PRIVATE "${CMAKE_CURRENT_BINARY_DIR}/app")
 set_source_files_properties(app/Horvane2010.rc PROPERTIES
-    OBJECT_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/app/Horvane2010.manifest;${CMAKE_CURRENT_SOURCE_DIR}/app/VisualStyles.manifest;${CMAKE_CURRENT_SOURCE_DIR}/app/Horvane2010.ico"
+    OBJECT_DEPENDS "${CMAKE_CURRENT_BINARY_DIR}/app/Horvane2010.exe.manifest;${CMAKE_CURRENT_SOURCE_DIR}/app/VisualStyles.manifest;${CMAKE_CURRENT_SOURCE_DIR}/app/Horvane2010.ico"
     COMPILE_DEFINITIONS "HORVANE_VERSION=${PROJECT_VERSION};HORVANE_VERSION_MAJOR=${PROJECT_VERSION_MAJOR};HORVANE_VERSION_MINOR=${PROJECT_VERSION_MINOR};HORVANE_VERSION_PATCH=${PROJECT_VERSION_PATCH}")
 # Reproducible: one commit gives the same executable byte for byte, whatever the folders and the time of
 # the build (scripts/reproducible checks it). No link time stamp; no source or build path in the code.

@@ -1,6 +1,6 @@
 // Pictures of the three dialogs for the documentation, taken only when HORVANE_SCREENSHOT_DIR names a
-// folder (a Windows path): each dialog is shown with sample content and its part of the screen saved as a
-// 24-bit BMP file.
+// folder (a Windows path): each dialog is shown with sample content and its client area saved as a 24-bit
+// BMP file.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -28,9 +28,12 @@ void ShowFor(TForm& form, DWORD milliseconds) {
     }
 }
 
+// The client area only: the frame Wine draws here is not the one Windows draws (its caption buttons lack
+// their symbol font), and the guide names each dialog's title in its text.
 bool SaveWindowPicture(HWND hwnd, const std::string& name) {
     RECT r;
-    GetWindowRect(hwnd, &r);
+    GetClientRect(hwnd, &r);
+    MapWindowPoints(hwnd, nullptr, reinterpret_cast<POINT*>(&r), 2);
     const int w = r.right - r.left, h = r.bottom - r.top;
     HDC screen = GetDC(nullptr);
     HDC memory = CreateCompatibleDC(screen);
