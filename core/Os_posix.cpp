@@ -187,9 +187,12 @@ bool ReplaceFileBytes(const PathString& path, std::string_view bytes) {
     }
     ok = ok && WriteAll(fd, bytes) && ::fsync(fd) == 0;
     ok = (::close(fd) == 0) && ok;
+    const bool whole = ok;
     if (ok && g_beforeReplace && !g_beforeReplace()) ok = false;
     if (ok && ::rename(temp.c_str(), target.c_str()) != 0) ok = false;
-    if (!ok) ::unlink(temp.c_str());
+    // The temporary file goes only while a file stands under the name: it may be the one whole copy.
+    struct stat now {};
+    if (!ok && (!whole || (::stat(target.c_str(), &now) == 0 && S_ISREG(now.st_mode)))) ::unlink(temp.c_str());
     return ok;
 }
 

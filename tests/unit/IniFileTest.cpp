@@ -19,6 +19,9 @@
 
 #ifdef _WIN32
 #include <windows.h>
+// After windows.h, which they need.
+#include <aclapi.h>
+#include <sddl.h>
 #else
 #include <sys/stat.h>
 #include <unistd.h>
@@ -47,6 +50,12 @@ bool CountReplace() {
 }
 bool RefuseReplace() {
     ++g_replaceCalls;
+    return false;
+}
+// A save that fails just as the file was taken from its name by someone else.
+PathString g_takenFile;
+bool TakeNameAwayAndRefuse() {
+    std::filesystem::remove(std::filesystem::path(g_takenFile));
     return false;
 }
 
@@ -623,6 +632,17 @@ TEST_F(IniFileTest, RefusedSaveLeavesTheOldFileIntact) {
     }
     EXPECT_EQ(Get(path), old);
     EXPECT_EQ(FilesInFolder(), 1u);
+
+    // Nothing stands under the name when the save fails: the temporary file is the one whole copy and stays.
+    g_takenFile = path;
+    Os::SetBeforeReplaceHookForTesting(&TakeNameAwayAndRefuse);
+    {
+        TIniFile ini(path);
+        ini.WriteString("A", "a", "2");
+        EXPECT_FALSE(ini.UpdateFile());
+    }
+    ASSERT_EQ(FilesInFolder(), 1u);
+    EXPECT_EQ(Get(fs::directory_iterator(dir_)->path().native()), "[A]\r\na=2\r\n");
 }
 
 TEST_F(IniFileTest, ASaveCanBeRetriedAfterARefusal) {
@@ -659,6 +679,72 @@ TEST_F(IniFileTest, SeveralSavesFromOneObject) {
     EXPECT_TRUE(ini.UpdateFile());
     EXPECT_EQ(g_replaceCalls, 2);
 }
+
+TEST_F(IniFileTest, AFirstSaveWorksWhereThePathIsNearMaxPath) {
+    // A folder of 250 characters: the file's name and the temporary name beside it go past MAX_PATH.
+    const fs::path folder = dir_ / std::string(250 - dir_.native().size() - 1, 'd');
+    ASSERT_TRUE(fs::create_directory(folder));
+    const PathString path = (folder / "Horvane2010.ini").native();
+    { TIniFile(path).WriteString("A", "a", "1"); }
+    EXPECT_EQ(Get(path), "[A]\r\na=1\r\n");
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1);
+}
+
+#ifdef _WIN32
+// What the folder reported of its names while `act` ran, up to the arrival of `name` (nothing after 5 s).
+std::vector<std::pair<DWORD, std::wstring>> NameChanges(const fs::path& folder, const std::wstring& name,
+                                                        const std::function<void()>& act) {
+    std::vector<std::pair<DWORD, std::wstring>> changes;
+    HANDLE dir =
+        CreateFileW(folder.c_str(), FILE_LIST_DIRECTORY, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OVERLAPPED, nullptr);
+    OVERLAPPED overlapped{};
+    overlapped.hEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    alignas(DWORD) static char buffer[1 << 16];
+    const auto watch = [&] {
+        ResetEvent(overlapped.hEvent);
+        return ReadDirectoryChangesW(dir, buffer, sizeof buffer, FALSE, FILE_NOTIFY_CHANGE_FILE_NAME, nullptr,
+                                     &overlapped, nullptr);
+    };
+    bool arrived = !watch();
+    act();
+    while (!arrived && WaitForSingleObject(overlapped.hEvent, 5000) == WAIT_OBJECT_0) {
+        DWORD n = 0;
+        GetOverlappedResult(dir, &overlapped, &n, FALSE);
+        for (size_t at = 0; n > 0;) {
+            const auto* info = reinterpret_cast<const FILE_NOTIFY_INFORMATION*>(buffer + at);
+            changes.emplace_back(info->Action, std::wstring(info->FileName, info->FileNameLength / sizeof(wchar_t)));
+            arrived = arrived || (changes.back().second == name && info->Action == FILE_ACTION_RENAMED_NEW_NAME);
+            if (info->NextEntryOffset == 0) break;
+            at += info->NextEntryOffset;
+        }
+        if (!arrived && !watch()) break;
+    }
+    CancelIo(dir);
+    CloseHandle(overlapped.hEvent);
+    CloseHandle(dir);
+    return changes;
+}
+
+TEST_F(IniFileTest, ASaveNeverTakesTheNameAwayFromTheFile) {
+    const PathString path = File();
+    Put(path, "[A]\r\na=1\r\n");
+    const auto changes = NameChanges(dir_, L"settings.ini", [&] { TIniFile(path).WriteString("A", "a", "2"); });
+    ASSERT_FALSE(changes.empty());
+    EXPECT_EQ(changes.back(), std::make_pair(DWORD{FILE_ACTION_RENAMED_NEW_NAME}, std::wstring(L"settings.ini")));
+    for (size_t i = 0; i < changes.size(); ++i) {
+        if (changes[i].second != L"settings.ini") continue;
+        EXPECT_NE(changes[i].first, DWORD{FILE_ACTION_RENAMED_OLD_NAME}) << "renamed away, change " << i;
+        // A replacing rename may report the old file's removal, then itself: one step all the same.
+        if (changes[i].first == FILE_ACTION_REMOVED) {
+            EXPECT_TRUE(i + 2 < changes.size() && changes[i + 1].first == FILE_ACTION_RENAMED_OLD_NAME &&
+                        changes[i + 2] == changes.back())
+                << "removed, change " << i;
+        }
+    }
+    EXPECT_EQ(Get(path), "[A]\r\na=2\r\n");
+}
+#endif
 
 TEST_F(IniFileTest, MissingFolderMakesTheWriteFail) {
     const PathString path = File("no-such-folder/settings.ini");
@@ -772,6 +858,35 @@ TEST_F(IniFileTest, ASaveKeepsLinksAndWhatTheUserSetOnTheFile) {
     { TIniFile(marked).WriteString("A", "a", "2"); }
     EXPECT_EQ(GetFileAttributesW(marked.c_str()) & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM),
               static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
+    // Its own access entries, where this system keeps them on files.
+    const auto accessEntries = [&] {
+        PSECURITY_DESCRIPTOR sd = nullptr;
+        wchar_t* text = nullptr;
+        GetNamedSecurityInfoW(marked.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, nullptr,
+                              nullptr, &sd);
+        ConvertSecurityDescriptorToStringSecurityDescriptorW(sd, SDDL_REVISION_1, DACL_SECURITY_INFORMATION, &text,
+                                                             nullptr);
+        const std::wstring result = text ? text : L"";
+        LocalFree(text);
+        LocalFree(sd);
+        return result;
+    };
+    PSECURITY_DESCRIPTOR own = nullptr;
+    ASSERT_TRUE(
+        ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:P(A;;FA;;;WD)", SDDL_REVISION_1, &own, nullptr));
+    SetFileSecurityW(marked.c_str(), DACL_SECURITY_INFORMATION, own);
+    LocalFree(own);
+    const std::wstring entries = accessEntries();
+    { TIniFile(marked).WriteString("A", "a", "3"); }
+    if (entries == L"D:P(A;;FA;;;WD)") {
+        EXPECT_EQ(accessEntries(), entries);
+    }
+    // Held open by another program that shares reading and writing but not replacing: written where it stands.
+    HANDLE held = CreateFileW(marked.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    { TIniFile(marked).WriteString("A", "a", "2"); }
+    CloseHandle(held);
 #else
     fs::permissions(fs::path(marked), fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
     { TIniFile(marked).WriteString("A", "a", "2"); }
