@@ -246,7 +246,6 @@ bool ReplaceFileBytes(const PathString& path, std::string_view bytes) {
     }
     const PathString& target = existing.target;
     if (existing.exists && existing.links > 1) return WriteInPlace(target, bytes) == InPlace::Written;
-    RemoveAbandonedTemps(target);
     wchar_t suffix[32];
     wsprintfW(suffix, L".~%lu.tmp", GetCurrentProcessId());
     const std::wstring temp = target + suffix;
@@ -279,7 +278,11 @@ bool ReplaceFileBytes(const PathString& path, std::string_view bytes) {
             if (ok || !Retryable(error)) break;
             Sleep(25);
         }
-        if (ok) return true;
+        if (ok) {
+            // Only now that a whole file stands under the name, never while one of them might be its one copy.
+            RemoveAbandonedTemps(target);
+            return true;
+        }
         // Held for longer (an editor, a sync client that shares reading and writing but not deletion): written
         // where it stands, as the profile functions would.
         if (existing.exists && Retryable(error)) {
