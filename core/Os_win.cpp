@@ -18,7 +18,8 @@ struct HandleCloser {
 };
 
 // The full path in the form that lifts the MAX_PATH limit ("\\?\C:\..." or "\\?\UNC\server\..."): a save adds a
-// temporary name to the file's, which must work even when the file's own path is near that limit.
+// temporary name to the file's, which must work even when the file's own path is near that limit, and a file
+// that was saved must read again.
 std::wstring ExtendedPath(const PathString& path) {
     if (path.rfind(L"\\\\?\\", 0) == 0 || path.rfind(L"\\\\.\\", 0) == 0) return path;
     const DWORD size = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
@@ -27,6 +28,7 @@ std::wstring ExtendedPath(const PathString& path) {
     const DWORD n = GetFullPathNameW(path.c_str(), size, full.data(), nullptr);
     if (n == 0 || n >= size) return path;
     full.resize(n);
+    if (full.rfind(L"\\\\?\\", 0) == 0 || full.rfind(L"\\\\.\\", 0) == 0) return full;  // a device ("CON")
     if (full.rfind(L"\\\\", 0) == 0) return L"\\\\?\\UNC\\" + full.substr(2);
     if (full.size() < 3 || full[1] != L':') return path;
     return L"\\\\?\\" + full;
@@ -216,8 +218,9 @@ LocalTime LocalNow() {
 }
 
 std::optional<std::string> ReadFileBytes(const PathString& path) {
-    HandleCloser file{CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)};
+    HandleCloser file{CreateFileW(ExtendedPath(path).c_str(), GENERIC_READ,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr)};
     if (file.h == INVALID_HANDLE_VALUE) return std::nullopt;
     LARGE_INTEGER size;
     if (!GetFileSizeEx(file.h, &size) || size.QuadPart > 0x7FFFFFFF) return std::nullopt;
@@ -235,7 +238,9 @@ std::optional<std::string> ReadFileBytes(const PathString& path) {
     return content;
 }
 
-bool FileExists(const PathString& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+bool FileExists(const PathString& path) {
+    return GetFileAttributesW(ExtendedPath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
 
 bool ReplaceFileBytes(const PathString& path, std::string_view bytes) {
     const ExistingFile existing = Inspect(path);
@@ -321,7 +326,7 @@ bool AppendFileBytes(const PathString& path, const std::function<std::string()>&
     const bool locked = wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED;
     bool ok = false;
     {
-        HandleCloser file{CreateFileW(path.c_str(), FILE_APPEND_DATA,
+        HandleCloser file{CreateFileW(ExtendedPath(path).c_str(), FILE_APPEND_DATA,
                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
                                       FILE_ATTRIBUTE_NORMAL, nullptr)};
         if (file.h != INVALID_HANDLE_VALUE) {
