@@ -20,6 +20,8 @@
 namespace {
 // The error the settings file gives when the system refuses a write.
 constexpr char WriteErrorFormat[] = "%s に書き込めません";
+// The error a number that is not an integer gives, quoted as the user typed it.
+constexpr char NotAnIntegerFormat[] = "'%s' は有効な整数値ではありません";
 
 // Ends a dialog of this thread that waits for the user: a form of the program's own takes the answer Cancel,
 // a system dialog (a message box, the colour chooser) is cancelled as by Escape. Their loops return once the
@@ -134,8 +136,14 @@ void TMainForm::FormCreate() {
     g = new TCommonCtrl;
     SectionName = kMainSectionName;
     LoadSettings();
-    LoadTimers();
+    const std::optional<std::string> notAnInteger = LoadTimers();
     AppendLog(ProgramStartText);
+    // The timer stays in the file as it stands, so the user can mend it; they are told once, here.
+    if (notAnInteger) {
+        std::string text = NotAnIntegerFormat;
+        text.replace(text.find("%s"), 2, *notAnInteger);
+        TApplication::Instance().ShowMessageBox(text, TApplication::Instance().Title(), MB_OK | MB_ICONERROR);
+    }
 }
 
 void TMainForm::FormShow() {
@@ -361,9 +369,9 @@ bool TMainForm::SaveSettings() {
     return false;
 }
 
-void TMainForm::LoadTimers() {
+std::optional<std::string> TMainForm::LoadTimers() {
     TIniFile ini(SettingsPath(Os::ExePath()));
-    ::LoadTimers(ini, Timers);
+    return ::LoadTimers(ini, Timers);
 }
 
 bool TMainForm::SaveTimers() {

@@ -3,6 +3,7 @@
 // and the program's own operations (event log, power and session handlers, script launcher, the load and
 // save of the settings and the timer records).
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "core/Path.h"
@@ -72,7 +73,7 @@ public:
     void AppendLog(std::string_view text);
     void LoadSettings();
     bool SaveSettings();
-    void LoadTimers();
+    std::optional<std::string> LoadTimers();  // the first stored number that is not an integer, if any
     bool SaveTimers();
 
     // Power and session messages; each returns the answer to Windows.

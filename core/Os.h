@@ -29,12 +29,15 @@ std::optional<std::string> ReadFileBytes(const PathString& path);
 bool FileExists(const PathString& path);
 
 // Replaces (or creates) a file whole: the new content goes to a temporary file in the same folder, is
-// flushed to disk, and then takes the old file's place in one step. A reader sees the old file or the new
-// one, never a mixture; on failure the old file is untouched and the temporary file is removed.
+// flushed to disk, and then takes the old file's place in one rename. A reader sees the old file or the new
+// one, never a mixture, and the name never stops naming one of them, even if the process dies. On failure the
+// old file is untouched and the temporary file is removed, unless no file stands under the name (then it is
+// the one whole copy and stays). A path near MAX_PATH works.
 // What the user set on the file stays: a symbolic link keeps pointing at the file it named (the target is
-// replaced), the attributes (hidden, system) or permission bits carry over, and a file with several hard
-// links, or in a folder that takes no new file while the file itself may be written, is written over in
-// place (as the profile functions always did; such a save is not crash-safe). A read-only file refuses.
+// replaced), the attributes (hidden, system), access entries or permission bits carry over, and a file with
+// several hard links, in a folder that takes no new file while the file itself may be written, or held open by
+// another program that shares writing but not replacing, is written over in place (as the profile functions
+// always did; such a save is not crash-safe). A read-only file refuses.
 bool ReplaceFileBytes(const PathString& path, std::string_view bytes);
 
 // Appends bytes to a file (created when missing, never truncated) in a single append write, so that lines

@@ -173,7 +173,6 @@ bool ReplaceFileBytes(const PathString& path, std::string_view bytes) {
         if (::access(target.c_str(), W_OK) != 0) return false;
         if (st.st_nlink > 1) return WriteInPlace(target, bytes);
     }
-    RemoveAbandonedTemps(target);
     const PathString temp = target + ".~" + std::to_string(::getpid()) + ".tmp";
     const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0) {
@@ -187,9 +186,14 @@ bool ReplaceFileBytes(const PathString& path, std::string_view bytes) {
     }
     ok = ok && WriteAll(fd, bytes) && ::fsync(fd) == 0;
     ok = (::close(fd) == 0) && ok;
+    const bool whole = ok;
     if (ok && g_beforeReplace && !g_beforeReplace()) ok = false;
     if (ok && ::rename(temp.c_str(), target.c_str()) != 0) ok = false;
-    if (!ok) ::unlink(temp.c_str());
+    // Only now that a whole file stands under the name, never while one of them might be its one copy.
+    if (ok) RemoveAbandonedTemps(target);
+    // The temporary file goes only while a file stands under the name: it may be the one whole copy.
+    struct stat now {};
+    if (!ok && (!whole || (::stat(target.c_str(), &now) == 0 && S_ISREG(now.st_mode)))) ::unlink(temp.c_str());
     return ok;
 }
 

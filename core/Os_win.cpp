@@ -1,4 +1,6 @@
 #include <windows.h>
+// After windows.h, which it needs.
+#include <aclapi.h>
 
 #include <algorithm>
 
@@ -14,6 +16,23 @@ struct HandleCloser {
         if (h && h != INVALID_HANDLE_VALUE) CloseHandle(h);
     }
 };
+
+// The full path in the form that lifts the MAX_PATH limit ("\\?\C:\..." or "\\?\UNC\server\..."): a save adds a
+// temporary name to the file's, which must work even when the file's own path is near that limit, and a file
+// that was saved must read again.
+std::wstring ExtendedPath(const PathString& path) {
+    if (path.rfind(L"\\\\?\\", 0) == 0 || path.rfind(L"\\\\.\\", 0) == 0) return path;
+    const DWORD size = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    if (size == 0) return path;
+    std::wstring full(size, L'\0');
+    const DWORD n = GetFullPathNameW(path.c_str(), size, full.data(), nullptr);
+    if (n == 0 || n >= size) return path;
+    full.resize(n);
+    if (full.rfind(L"\\\\?\\", 0) == 0 || full.rfind(L"\\\\.\\", 0) == 0) return full;  // a device ("CON")
+    if (full.rfind(L"\\\\", 0) == 0) return L"\\\\?\\UNC\\" + full.substr(2);
+    if (full.size() < 3 || full[1] != L':') return path;
+    return L"\\\\?\\" + full;
+}
 
 // The file's path in one form: full (no "..", backslashes), long names where the path exists, upper case.
 std::wstring CanonicalPath(const PathString& path) {
@@ -76,13 +95,14 @@ struct ExistingFile {
     bool exists = false;
     DWORD attributes = 0;
     DWORD links = 1;
-    PathString target;  // where the bytes go: the file's final path (a symbolic link's target)
+    FILETIME created{};
+    PathString target;  // where the bytes go: the file's final path (a symbolic link's target), "\\?\" form
 };
 
 ExistingFile Inspect(const PathString& path) {
     ExistingFile file;
-    file.target = path;
-    HandleCloser handle{CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+    file.target = ExtendedPath(path);
+    HandleCloser handle{CreateFileW(file.target.c_str(), FILE_READ_ATTRIBUTES,
                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                     FILE_FLAG_BACKUP_SEMANTICS, nullptr)};
     if (handle.h == INVALID_HANDLE_VALUE) return file;
@@ -91,6 +111,7 @@ ExistingFile Inspect(const PathString& path) {
     file.exists = true;
     file.attributes = info.dwFileAttributes;
     file.links = info.nNumberOfLinks;
+    file.created = info.ftCreationTime;
     // The path the handle really reached: through a symbolic link (which not every system marks as a reparse
     // point) to its target, so that the save replaces the target and the link stays.
     std::wstring final(MAX_PATH, L'\0');
@@ -101,7 +122,7 @@ ExistingFile Inspect(const PathString& path) {
     }
     if (n > 0 && n < final.size()) {
         final.resize(n);
-        file.target = final;
+        file.target = ExtendedPath(final);
     }
     return file;
 }
@@ -122,14 +143,41 @@ bool WriteAllBytes(HANDLE file, std::string_view bytes) {
 }
 
 // Writes over the file where it stands, as the profile functions do: for a file with several hard links
-// (a new file would leave the other names with the old bytes) and for a folder that allows no new file.
-// Not crash-safe, so only where replacing cannot work.
-bool WriteInPlace(const PathString& path, std::string_view bytes) {
-    HandleCloser file{CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr)};
-    if (file.h == INVALID_HANDLE_VALUE) return false;
-    return WriteAllBytes(file.h, bytes) && SetEndOfFile(file.h) && FlushFileBuffers(file.h);
+// (a new file would leave the other names with the old bytes), for a folder that allows no new file, and for a
+// file that another program holds open without letting it be replaced. Not crash-safe, so only where
+// replacing cannot work. Others may share the file for reading and writing, as such a holder does.
+enum class InPlace { Written, NotOpened, Failed };
+InPlace WriteInPlace(const PathString& path, std::string_view bytes) {
+    HandleCloser file{CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)};
+    if (file.h == INVALID_HANDLE_VALUE) return InPlace::NotOpened;
+    return WriteAllBytes(file.h, bytes) && SetEndOfFile(file.h) && FlushFileBuffers(file.h) ? InPlace::Written
+                                                                                            : InPlace::Failed;
 }
+
+// What a replacing file would otherwise lose that the user or an administrator set on the old one: who may
+// do what with it (its own access entries, and whether it takes those of its folder), and when it was made.
+// Only where the system lets this program read them; the new file otherwise keeps its folder's defaults.
+void CarryOver(const ExistingFile& existing, const std::wstring& temp) {
+    PACL dacl = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (GetNamedSecurityInfoW(existing.target.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr,
+                              &dacl, nullptr, &descriptor) == ERROR_SUCCESS) {
+        SECURITY_DESCRIPTOR_CONTROL control = 0;
+        DWORD revision = 0;
+        GetSecurityDescriptorControl(descriptor, &control, &revision);
+        const SECURITY_INFORMATION what =
+            DACL_SECURITY_INFORMATION | ((control & SE_DACL_PROTECTED) ? PROTECTED_DACL_SECURITY_INFORMATION
+                                                                       : UNPROTECTED_DACL_SECURITY_INFORMATION);
+        SetNamedSecurityInfoW(const_cast<wchar_t*>(temp.c_str()), SE_FILE_OBJECT, what, nullptr, nullptr, dacl,
+                              nullptr);
+        LocalFree(descriptor);
+    }
+    HandleCloser file{CreateFileW(temp.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr)};
+    if (file.h != INVALID_HANDLE_VALUE) SetFileTime(file.h, &existing.created, nullptr, nullptr);
+}
+
+bool Retryable(DWORD error) { return error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION; }
 }  // namespace
 
 std::u16string Cp932ToUtf16(std::string_view text) {
@@ -170,8 +218,9 @@ LocalTime LocalNow() {
 }
 
 std::optional<std::string> ReadFileBytes(const PathString& path) {
-    HandleCloser file{CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)};
+    HandleCloser file{CreateFileW(ExtendedPath(path).c_str(), GENERIC_READ,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr)};
     if (file.h == INVALID_HANDLE_VALUE) return std::nullopt;
     LARGE_INTEGER size;
     if (!GetFileSizeEx(file.h, &size) || size.QuadPart > 0x7FFFFFFF) return std::nullopt;
@@ -189,7 +238,9 @@ std::optional<std::string> ReadFileBytes(const PathString& path) {
     return content;
 }
 
-bool FileExists(const PathString& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+bool FileExists(const PathString& path) {
+    return GetFileAttributesW(ExtendedPath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
 
 bool ReplaceFileBytes(const PathString& path, std::string_view bytes) {
     const ExistingFile existing = Inspect(path);
@@ -199,8 +250,7 @@ bool ReplaceFileBytes(const PathString& path, std::string_view bytes) {
         return false;
     }
     const PathString& target = existing.target;
-    if (existing.exists && existing.links > 1) return WriteInPlace(target, bytes);
-    RemoveAbandonedTemps(target);
+    if (existing.exists && existing.links > 1) return WriteInPlace(target, bytes) == InPlace::Written;
     wchar_t suffix[32];
     wsprintfW(suffix, L".~%lu.tmp", GetCurrentProcessId());
     const std::wstring temp = target + suffix;
@@ -213,34 +263,43 @@ bool ReplaceFileBytes(const PathString& path, std::string_view bytes) {
             // A folder that takes no new file (the user may write the file but not the folder): the file itself
             // is still written, as the profile functions would.
             const DWORD error = GetLastError();
-            if (existing.exists && error == ERROR_ACCESS_DENIED) return WriteInPlace(target, bytes);
+            if (existing.exists && error == ERROR_ACCESS_DENIED) return WriteInPlace(target, bytes) == InPlace::Written;
             SetLastError(error);
             return false;
         }
         ok = WriteAllBytes(file.h, bytes) && FlushFileBuffers(file.h);
     }
+    const bool whole = ok;
+    if (ok && existing.exists) CarryOver(existing, temp);
     if (ok && g_beforeReplace && !g_beforeReplace()) ok = false;
+    DWORD error = ok ? ERROR_SUCCESS : GetLastError();
     if (ok) {
-        // Another program may hold the old file open for a moment (a viewer, a virus scanner): retry briefly.
-        // Replacing an existing file keeps its security descriptor and streams where the system can.
-        ok = false;
-        for (int attempt = 0; attempt < 20 && !ok; ++attempt) {
-            ok = existing.exists &&
-                 ReplaceFileW(target.c_str(), temp.c_str(), nullptr,
-                              REPLACEFILE_IGNORE_MERGE_ERRORS | REPLACEFILE_IGNORE_ACL_ERRORS, nullptr, nullptr);
-            if (!ok) ok = MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
-            if (!ok) {
-                const DWORD error = GetLastError();
-                if (error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION) break;
-                Sleep(25);
-            }
+        // One rename that replaces the old file: the name names the old file or the new one at every moment,
+        // even if the process dies there. (ReplaceFileW may leave the name empty for a moment.) Another
+        // program may hold the old file open for a moment (a viewer, a virus scanner): retry briefly.
+        for (int attempt = 0; attempt < 20; ++attempt) {
+            ok = MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+            error = ok ? ERROR_SUCCESS : GetLastError();
+            if (ok || !Retryable(error)) break;
+            Sleep(25);
+        }
+        if (ok) {
+            // Only now that a whole file stands under the name, never while one of them might be its one copy.
+            RemoveAbandonedTemps(target);
+            return true;
+        }
+        // Held for longer (an editor, a sync client that shares reading and writing but not deletion): written
+        // where it stands, as the profile functions would.
+        if (existing.exists && Retryable(error)) {
+            const InPlace written = WriteInPlace(target, bytes);
+            if (written == InPlace::Failed) return false;  // half written: the temporary file is the whole copy
+            ok = written == InPlace::Written;
         }
     }
-    if (!ok) {
-        const DWORD error = GetLastError();
-        DeleteFileW(temp.c_str());
-        SetLastError(error);
-    }
+    // The temporary file goes only while a file stands under the name: it may be the one whole copy.
+    const ExistingFile now = Inspect(target);
+    if (!whole || (now.exists && !(now.attributes & FILE_ATTRIBUTE_DIRECTORY))) DeleteFileW(temp.c_str());
+    SetLastError(error);
     return ok;
 }
 
@@ -267,7 +326,7 @@ bool AppendFileBytes(const PathString& path, const std::function<std::string()>&
     const bool locked = wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED;
     bool ok = false;
     {
-        HandleCloser file{CreateFileW(path.c_str(), FILE_APPEND_DATA,
+        HandleCloser file{CreateFileW(ExtendedPath(path).c_str(), FILE_APPEND_DATA,
                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
                                       FILE_ATTRIBUTE_NORMAL, nullptr)};
         if (file.h != INVALID_HANDLE_VALUE) {

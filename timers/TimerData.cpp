@@ -33,10 +33,11 @@ std::string TimerKey(int number) {
     return key;
 }
 
-bool ParseTimer(TIMERDATA& record, std::string_view value) {
-    // Read from the right: a title may hold commas of its own, the three fields after it never do.
+namespace {
+// Reads from the right: a title may hold commas of its own, the three fields after it never do. False for
+// fewer than four fields.
+bool SplitValue(std::string_view value, std::string_view& title, std::string_view (&fields)[3]) {
     size_t end = value.size();
-    std::string_view fields[3];
     for (int i = 2; i >= 0; --i) {
         if (end == 0) return false;
         const size_t comma = value.rfind(',', end - 1);
@@ -44,14 +45,32 @@ bool ParseTimer(TIMERDATA& record, std::string_view value) {
         fields[i] = value.substr(comma + 1, end - comma - 1);
         end = comma;
     }
+    title = value.substr(0, end);
+    return true;
+}
+}  // namespace
+
+bool ParseTimer(TIMERDATA& record, std::string_view value) {
+    std::string_view title;
+    std::string_view fields[3];
+    if (!SplitValue(value, title, fields)) return false;
     const auto kind = TryStrToInt(fields[0]);
     const auto days = TryStrToInt(fields[2]);
     if (!kind || !days) return false;
-    record.Title = std::string(value.substr(0, end));
+    record.Title = std::string(title);
     record.Kind = *kind;
     record.Time = Helper.TextToTime(fields[1]);
     record.Days = static_cast<uint8_t>(*days & 0xFF);
     return true;
+}
+
+std::optional<std::string> NotAnInteger(std::string_view value) {
+    std::string_view title;
+    std::string_view fields[3];
+    if (!SplitValue(value, title, fields)) return std::nullopt;
+    if (!TryStrToInt(fields[0])) return std::string(fields[0]);
+    if (!TryStrToInt(fields[2])) return std::string(fields[2]);
+    return std::nullopt;
 }
 
 std::string FormatTimer(const TIMERDATA& record) {
@@ -68,23 +87,32 @@ std::string FormatTimer(const TIMERDATA& record) {
     return value + tail;
 }
 
-void LoadTimers(const TIniFile& ini, TimerList& timers) {
+std::optional<std::string> LoadTimers(const TIniFile& ini, TimerList& timers) {
+    std::optional<std::string> first;
     for (int i = 0; i < MaxStoredTimers; ++i) {
         const std::string value = ini.ReadString(TimerSection, TimerKey(i), "");
         if (value.empty()) continue;
         TIMERDATA record;
-        if (ParseTimer(record, value)) record.Valid = 1;
+        if (ParseTimer(record, value)) {
+            record.Valid = 1;
+        } else if (auto text = NotAnInteger(value)) {
+            // Most likely typed by hand (a full-width digit): the user may mend it, so it is never dropped.
+            record.Valid = KeptAsStored;
+            record.Title = value;
+            if (!first) first = std::move(text);
+        }
         // An unreadable value still takes a place, so the next save rewrites or removes its key.
         timers.push_back(std::move(record));
     }
+    return first;
 }
 
 void SaveTimers(TIniFile& ini, const TimerList& timers) {
     int n = 0;
     for (const TIMERDATA& record : timers) {
-        if (record.Valid != 1) continue;
+        if (record.Valid != 1 && record.Valid != KeptAsStored) continue;
         if (n == MaxStoredTimers) break;
-        ini.WriteString(TimerSection, TimerKey(n), FormatTimer(record));
+        ini.WriteString(TimerSection, TimerKey(n), record.Valid == 1 ? FormatTimer(record) : record.Title);
         ++n;
     }
     // Every number up to the last one a load reads: hand-edited files may hold keys beyond the list count.
@@ -92,6 +120,7 @@ void SaveTimers(TIniFile& ini, const TimerList& timers) {
 }
 
 bool CanAddTimer(const TimerList& timers) {
-    const auto live = std::count_if(timers.begin(), timers.end(), [](const TIMERDATA& r) { return r.Valid == 1; });
+    const auto live = std::count_if(timers.begin(), timers.end(),
+                                    [](const TIMERDATA& r) { return r.Valid == 1 || r.Valid == KeptAsStored; });
     return live < MaxStoredTimers;
 }

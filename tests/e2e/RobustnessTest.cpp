@@ -320,3 +320,21 @@ TEST(Robustness, AReadOnlyLogIsLeftAsItIsAndTheClockCarriesOnSilently) {
     ASSERT_TRUE(run.Close()) << "no message box holds the end up";
     EXPECT_EQ(run.Log(), log);
 }
+
+// A stored timer whose numbers cannot be read (a full-width digit typed by hand): the start is logged, the user
+// is told once, the clock runs, and the value is back in the file at the end as it stood, closing up.
+TEST(Robustness, ATimerWhoseNumbersCannotBeReadIsReportedAtStartAndKeptAsItStands) {
+    const std::string kept = "会議,２,09:30:00,42";
+    ClockRun run(std::string(kFreshSettings) + "[TimerData]\r\nTimerData00=a,1\r\nTimerData01=" + kept + "\r\n",
+                 SW_SHOWNORMAL, false);
+    std::vector<HWND> boxes;
+    ASSERT_TRUE(Driver::WaitUntil([&] { return !(boxes = MessageBoxes(run.Program().Pid())).empty(); }, 15000));
+    EXPECT_EQ(MessageText(boxes[0]), L"'２' は有効な整数値ではありません");
+    EXPECT_EQ(run.LogTexts(), std::vector<std::string>{"Program Start"});
+    EXPECT_TRUE(PressOk(boxes[0]));
+    EXPECT_TRUE(Ticks(run));
+    EXPECT_TRUE(MessageBoxes(run.Program().Pid()).empty());
+    ASSERT_TRUE(run.Close());
+    EXPECT_EQ(run.Ini(), kFreshSettings + ("[TimerData]\r\nTimerData00=" + kept + "\r\n"));
+    EXPECT_EQ(run.LogTexts(), (std::vector<std::string>{"Program Start", "Program End"}));
+}

@@ -14,6 +14,7 @@
 #include <limits>
 #include <optional>
 #include <random>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -47,6 +48,12 @@ bool CountReplace() {
 }
 bool RefuseReplace() {
     ++g_replaceCalls;
+    return false;
+}
+// A save that fails just as the file was taken from its name by someone else.
+PathString g_takenFile;
+bool TakeNameAwayAndRefuse() {
+    std::filesystem::remove(std::filesystem::path(g_takenFile));
     return false;
 }
 
@@ -623,6 +630,17 @@ TEST_F(IniFileTest, RefusedSaveLeavesTheOldFileIntact) {
     }
     EXPECT_EQ(Get(path), old);
     EXPECT_EQ(FilesInFolder(), 1u);
+
+    // Nothing stands under the name when the save fails: the temporary file is the one whole copy and stays.
+    g_takenFile = path;
+    Os::SetBeforeReplaceHookForTesting(&TakeNameAwayAndRefuse);
+    {
+        TIniFile ini(path);
+        ini.WriteString("A", "a", "2");
+        EXPECT_FALSE(ini.UpdateFile());
+    }
+    ASSERT_EQ(FilesInFolder(), 1u);
+    EXPECT_EQ(Get(fs::directory_iterator(dir_)->path().native()), "[A]\r\na=2\r\n");
 }
 
 TEST_F(IniFileTest, ASaveCanBeRetriedAfterARefusal) {
@@ -659,6 +677,59 @@ TEST_F(IniFileTest, SeveralSavesFromOneObject) {
     EXPECT_TRUE(ini.UpdateFile());
     EXPECT_EQ(g_replaceCalls, 2);
 }
+
+TEST_F(IniFileTest, AFirstSaveWorksWhereThePathIsNearMaxPath) {
+    // A folder of 247 characters (the longest made without the long form): the file's path goes past MAX_PATH.
+    const fs::path folder = dir_ / std::string(247 - dir_.native().size() - 1, 'd');
+    ASSERT_TRUE(fs::create_directory(folder));
+    const PathString path = (folder / "Horvane2010.ini").native();
+    { TIniFile(path).WriteString("A", "a", "1"); }
+    { TIniFile(path).WriteString("A", "b", "2"); }
+    EXPECT_EQ(Os::ReadFileBytes(path), "[A]\r\na=1\r\nb=2\r\n");
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1);
+}
+
+#ifdef _WIN32
+// What the folder reports of its names during a save: the settings file's name is never removed or renamed away.
+TEST_F(IniFileTest, ASaveNeverTakesTheNameAwayFromTheFile) {
+    const PathString path = File();
+    Put(path, "[A]\r\na=1\r\n");
+    HANDLE dir = CreateFileW(dir_.c_str(), FILE_LIST_DIRECTORY, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                             nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OVERLAPPED, nullptr);
+    OVERLAPPED overlapped{};
+    overlapped.hEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    alignas(DWORD) static char buffer[1 << 16];
+    const auto watch = [&] {
+        ResetEvent(overlapped.hEvent);
+        return ReadDirectoryChangesW(dir, buffer, sizeof buffer, FALSE, FILE_NOTIFY_CHANGE_FILE_NAME, nullptr,
+                                     &overlapped, nullptr);
+    };
+    ASSERT_TRUE(watch());
+    { TIniFile(path).WriteString("A", "a", "2"); }
+    std::wstring trace;  // "action:name|" per change, up to the new file's arrival under the name
+    const std::wstring arrived = L"5:settings.ini|";
+    while (trace.find(arrived) == std::wstring::npos && WaitForSingleObject(overlapped.hEvent, 5000) == WAIT_OBJECT_0) {
+        DWORD n = 0;
+        GetOverlappedResult(dir, &overlapped, &n, FALSE);
+        for (size_t at = 0; n > 0; at += reinterpret_cast<FILE_NOTIFY_INFORMATION*>(buffer + at)->NextEntryOffset) {
+            const auto* info = reinterpret_cast<const FILE_NOTIFY_INFORMATION*>(buffer + at);
+            trace += std::to_wstring(info->Action) + L":" +
+                     std::wstring(info->FileName, info->FileNameLength / sizeof(wchar_t)) + L"|";
+            if (info->NextEntryOffset == 0) break;
+        }
+        if (!watch()) break;
+    }
+    CancelIo(dir);
+    CloseHandle(overlapped.hEvent);
+    CloseHandle(dir);
+    EXPECT_NE(trace.find(arrived), std::wstring::npos) << trace;
+    // A replacing rename may report the old file's removal just before itself: one step all the same.
+    const std::wstring rest = std::regex_replace(trace, std::wregex(L"2:settings\\.ini\\|4:[^|]*\\|5:"), L"5:");
+    EXPECT_EQ(rest.find(L"2:settings.ini|"), std::wstring::npos) << trace;
+    EXPECT_EQ(rest.find(L"4:settings.ini|"), std::wstring::npos) << trace;
+    EXPECT_EQ(Get(path), "[A]\r\na=2\r\n");
+}
+#endif
 
 TEST_F(IniFileTest, MissingFolderMakesTheWriteFail) {
     const PathString path = File("no-such-folder/settings.ini");
@@ -769,9 +840,15 @@ TEST_F(IniFileTest, ASaveKeepsLinksAndWhatTheUserSetOnTheFile) {
     Put(marked, "[A]\r\na=1\r\n");
 #ifdef _WIN32
     ASSERT_TRUE(SetFileAttributesW(marked.c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
-    { TIniFile(marked).WriteString("A", "a", "2"); }
+    { TIniFile(marked).WriteString("A", "a", "3"); }
     EXPECT_EQ(GetFileAttributesW(marked.c_str()) & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM),
               static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
+    // Held open by another program that shares reading and writing but not replacing: written where it stands.
+    HANDLE held = CreateFileW(marked.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    { TIniFile(marked).WriteString("A", "a", "2"); }
+    CloseHandle(held);
 #else
     fs::permissions(fs::path(marked), fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
     { TIniFile(marked).WriteString("A", "a", "2"); }

@@ -125,10 +125,16 @@ TEST(TimerData, LoadKeepsGoingPastGapsAndUnreadableValues) {
         "[TimerData]\r\nTimerData00=a,1,08:00:00,0\r\nTimerData01=b,one,08:00:00,0\r\n"
         "TimerData03=\r\nTimerData05=c,1,09:00:00,0\r\nTimerData07=d,1\r\nTimerData99=e,1,10:00:00,0\r\n"
         "TimerData100=f,1,11:00:00,0\r\n");
-    const TimerList timers = file.Load();
+    TimerList timers;
+    EXPECT_EQ(LoadTimers(TIniFile(file.Path), timers), "one");
     ASSERT_EQ(timers.size(), 5u);
-    const char* expected[] = {"1|a|1|08:00:00|0", "0||0||0", "1|c|1|09:00:00|0", "0||0||0", "1|e|1|10:00:00|0"};
+    const char* expected[] = {"1|a|1|08:00:00|0", "2|b,one,08:00:00,0|0||0", "1|c|1|09:00:00|0", "0||0||0",
+                              "1|e|1|10:00:00|0"};
     for (size_t i = 0; i < 5; ++i) EXPECT_EQ(Describe(timers[i]), expected[i]);
+    // A kind that is not an integer (typed by hand) goes back as it stands; too few fields do not.
+    EXPECT_EQ(file.Save(timers),
+              "[TimerData]\r\nTimerData00=a,1,08:00:00,0\r\nTimerData01=b,one,08:00:00,0\r\n"
+              "TimerData03=e,1,10:00:00,0\r\nTimerData100=f,1,11:00:00,0\r\nTimerData02=c,1,09:00:00,0\r\n");
 }
 
 TEST(TimerData, SaveRenumbersLiveRecordsAndRemovesEveryOtherKeyUpTo99) {
