@@ -88,9 +88,9 @@ TMainForm::~TMainForm() {
 }
 
 void TMainForm::CreateComponents() {
-    // No owner: an owned window does not leave the topmost band everywhere, and a window never becomes
-    // topmost while it owns another. A tool window: the application window alone has the task-bar button.
-    CreateForm(MainFormDesign, nullptr, false);
+    // Owned by the task-bar window: Windows counts the button as active, minimises on its click, and brings a
+    // buried dialog back along this chain. A tool window too, so that it never shows in Alt+Tab by itself.
+    CreateForm(MainFormDesign, TApplication::Instance().Handle(), false);
     SetWindowLongW(Handle(), GWL_EXSTYLE, GetWindowLongW(Handle(), GWL_EXSTYLE) | WS_EX_TOOLWINDOW);
     LabelTime.Create(*this, Handle(), LabelTimeBounds, LabelTimeSample);
     PopupMenu1.Items = {&Logout,   &N3,      &PopupTimer, &N1, &PopupHibernation,
@@ -276,8 +276,13 @@ void TMainForm::ApplicationEvents1Restore() { Minimized = false; }
 void TMainForm::SetStayOnTop(bool on) {
     const bool topmost = (GetWindowLongW(Handle(), GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
     if (topmost == on) return;
+    // Windows takes the switch either way. Under Wine an owned window stays topmost while its owner is the
+    // next window below it: without its owner for the moment of the switch, it takes there too.
+    HWND owner = on ? nullptr : GetWindow(Handle(), GW_OWNER);
+    if (owner) SetWindowLongPtrW(Handle(), GWLP_HWNDPARENT, 0);
     SetWindowPos(Handle(), on ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
                  SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
+    if (owner) SetWindowLongPtrW(Handle(), GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner));
 }
 
 // ---------------------------------------------------------------------------------------------------------
@@ -381,7 +386,6 @@ void TMainForm::ShowWriteError(const PathString& path) {
     std::wstring text = Widen(WriteErrorFormat);
     text.replace(text.find(L"%s"), 2, path);
     HWND owner = IsWindowVisible(Handle()) ? Handle() : nullptr;
-    UseVisualStyles();
     MessageBoxW(owner, text.c_str(), Widen(TApplication::Instance().Title()).c_str(), MB_OK | MB_ICONERROR);
 }
 

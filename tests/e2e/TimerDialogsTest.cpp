@@ -84,6 +84,7 @@ TEST(TimerDialogs, AddEditAndDeleteThroughTheRealDialogsReachTheSettingsFile) {
     HWND listView = dialogs.OpenList();
     ASSERT_NE(listView, nullptr);
     EXPECT_EQ(dialogs.Items(), 0);
+    EXPECT_EQ(GetLastActivePopup(run.App()), dialogs.List()) << "the task-bar button brings the dialog back";
     const RECT area = Driver::WindowRect(listView);
     const auto headers = Driver::Children(listView, WC_HEADERW);
     ASSERT_FALSE(headers.empty());
@@ -111,6 +112,7 @@ TEST(TimerDialogs, AddEditAndDeleteThroughTheRealDialogsReachTheSettingsFile) {
     ASSERT_EQ(dialogs.Selected(), 1);
     HWND confirm = dialogs.Command('D', L"確認");
     ASSERT_NE(confirm, nullptr);
+    EXPECT_EQ(GetLastActivePopup(run.App()), confirm);
     TimerDialogs::Press(confirm, L"OK");
     ASSERT_TRUE(Driver::WaitUntil([&] { return dialogs.Items() == 1; }, 3000));
 

@@ -11,6 +11,7 @@
 #include "core/PowerTexts.h"
 #include "settings/MainSettings.h"
 #include "ui/Application.h"
+#include "tests/win/WinTestSupport.h"
 #include "ui/Wide.h"
 
 namespace {
@@ -280,4 +281,61 @@ TEST_F(MainFormTest, AFailureInsideTheCtrlTCommandIsReportedAndTheLoopGoesOn) {
     SetKeyboardState(keys);
     SetErrorReporter(nullptr);
     EXPECT_EQ(g_reported, L"timer list failed");
+}
+
+// On Windows a handler that returns with an activation context of its own still active ends the program: each
+// dialog, opened from the loop (Ctrl+T) or from inside the clock's menu, leaves the thread's context as found.
+TEST_F(MainFormTest, OpeningEachDialogFromTheKeyboardOrTheMenuLeavesTheActivationContextAsFound) {
+    ShowClock();
+    const auto current = [] {
+        HANDLE context = nullptr;
+        GetCurrentActCtx(&context);
+        if (context) ReleaseActCtx(context);
+        return context;
+    };
+    const auto closeWhenShown = [](const wchar_t* className) {
+        return [className] {
+            HWND dialog = FindShownWindow(className);
+            if (dialog) PostMessageW(dialog, WM_CLOSE, 0, 0);
+            return dialog != nullptr;
+        };
+    };
+    const auto chooseFromMenu = [](WORD key) {
+        return [key] {
+            if (!FindShownWindow(L"#32768")) return false;
+            PressKeys({key});
+            return true;
+        };
+    };
+    const HANDLE before = current();
+    {
+        ModalScript script({closeWhenShown(L"TTimerDlg")});
+        BYTE keys[256] = {};
+        GetKeyboardState(keys);
+        keys[VK_CONTROL] = 0x80;
+        SetKeyboardState(keys);
+        MSG msg{form_->Handle(), WM_KEYDOWN, 'T', 0, 0, {}};
+        TApplication::Instance().ProcessMessage(msg);
+        keys[VK_CONTROL] = 0;
+        SetKeyboardState(keys);
+        EXPECT_TRUE(script.Done() && !script.TimedOut()) << "the timer list";
+    }
+    EXPECT_EQ(current(), before) << "Ctrl+T";
+    for (int time = 0; time < 2; ++time) {
+        HWND clock = form_->Handle();
+        const auto openMenu = [clock] {
+            if (GetActiveWindow() != clock) return false;
+            PressKeys({VK_APPS});
+            return true;
+        };
+        ModalScript script({openMenu, chooseFromMenu('S'), closeWhenShown(L"TSetDialog")});
+        SetForegroundWindow(clock);
+        const DWORD end = GetTickCount() + 5000;
+        while (!script.Done() && static_cast<LONG>(GetTickCount() - end) < 0) {
+            PumpMessages();
+            Sleep(10);
+        }
+        EXPECT_TRUE(script.Done() && !script.TimedOut()) << "the settings dialog " << time;
+        EXPECT_EQ(current(), before) << "the menu " << time;
+    }
 }
