@@ -216,10 +216,14 @@ void TMainForm::ApplyCompactLayout() {
 }
 
 void TMainForm::ShowBackColor() {
-    SetColor(BackColor);
+    // In a high-contrast theme the clock wears the system's window colours (the digits always have the window
+    // text colour); the stored colour is kept and comes back when the theme ends.
+    SetColor(HighContrastOn() ? kSystemColor | COLOR_WINDOW : BackColor);
     // The label has no ground of its own: it is painted anew with the window, not at its next text.
     RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
 }
+
+void TMainForm::FormColorsChanged() { ShowBackColor(); }
 
 void TMainForm::FormDpiChanged() {
     // The suggested rectangle scales the whole window; the clock keeps its designed proportions.

@@ -231,6 +231,11 @@ LRESULT TForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
                 return 0;
             }
             break;
+        case WM_SYSCOLORCHANGE:
+        case WM_THEMECHANGED:
+        case WM_SETTINGCHANGE:
+            FormColorsChanged();
+            break;
         case WM_DPICHANGED: {
             dpi_ = HIWORD(wParam);
             // The old font is deleted at the end of this block, once every control has been given the new one.
@@ -247,6 +252,20 @@ LRESULT TForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
             break;
     }
     return DefaultProc(message, wParam, lParam);
+}
+
+namespace {
+BOOL CALLBACK TellSysColorChange(HWND hwnd, LPARAM) {
+    SendMessageW(hwnd, WM_SYSCOLORCHANGE, 0, 0);
+    return TRUE;
+}
+}  // namespace
+
+void TForm::FormColorsChanged() {
+    // Only top-level windows hear of new system colours; the common controls on the form are told too.
+    EnumChildWindows(Handle(), TellSysColorChange, 0);
+    SetColor(color_);
+    RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_FRAME);
 }
 
 bool TForm::OwnsFocus(HWND hwnd) const { return hwnd && IsChild(Handle(), hwnd); }

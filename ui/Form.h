@@ -95,6 +95,9 @@ protected:
     virtual void FormActivate() {}
     virtual void FormClose() {}
     virtual void FormDpiChanged() {}
+    // Called when the system's colours, theme or settings changed (a high-contrast theme switched on or off):
+    // brushes taken from system colours are made anew and the form is painted again.
+    virtual void FormColorsChanged();
 
     LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 

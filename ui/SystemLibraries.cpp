@@ -186,3 +186,17 @@ void UnregisterSuspendResumeLate(HPOWERNOTIFY notification) {
         FindInUser32<decltype(UnregisterSuspendResumeNotification)>("UnregisterSuspendResumeNotification");
     if (function && notification) function(notification);
 }
+
+namespace {
+int g_highContrastForTesting = -1;
+}  // namespace
+
+bool HighContrastOn() {
+    if (g_highContrastForTesting >= 0) return g_highContrastForTesting != 0;
+    HIGHCONTRASTW contrast{};
+    contrast.cbSize = sizeof contrast;
+    return SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof contrast, &contrast, 0) &&
+           (contrast.dwFlags & HCF_HIGHCONTRASTON);
+}
+
+void SetHighContrastForTesting(int answer) { g_highContrastForTesting = answer; }

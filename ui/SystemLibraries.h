@@ -59,3 +59,7 @@ void AdjustWindowRectForDpi(RECT* rect, DWORD style, DWORD exStyle, int dpi);
 // top-level window anyway). nullptr when the system has no such function.
 HPOWERNOTIFY RegisterSuspendResumeLate(HWND hwnd);
 void UnregisterSuspendResumeLate(HPOWERNOTIFY notification);
+// Whether a high-contrast theme is on. A test may give the answer instead (1 on, 0 off, -1 ask the system
+// again): Wine has no high-contrast theme to switch on.
+bool HighContrastOn();
+void SetHighContrastForTesting(int answer);

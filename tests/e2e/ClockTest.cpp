@@ -159,6 +159,25 @@ TEST(Clock, AStartWithAMinimisedShowCommandKeepsTheClockHiddenAndTheTitleUntilRe
     EXPECT_EQ(run.LogTexts(), (std::vector<std::string>{"Program Start", "Program End"}));
 }
 
+TEST(Clock, AMaximisedOrAnyOtherStartCommandGivesThePlainClockAndAnUnseenTaskBarWindow) {
+    // Windows puts the start's show command in place of the program's first ShowWindow; Wine does not, so
+    // here these rows show that the program's own reading of it leaves nothing zoomed or hidden.
+    Driver::MakeProcessDpiAware();
+    for (const int show : {SW_SHOWMAXIMIZED, SW_HIDE, SW_SHOWNA}) {
+        SCOPED_TRACE(show);
+        ClockRun run("", show);
+        ASSERT_NE(run.Clock(), nullptr);
+        const RECT r = Driver::WindowRect(run.Clock());
+        EXPECT_EQ(r.right - r.left, 48);
+        EXPECT_EQ(r.bottom - r.top, 16);
+        EXPECT_TRUE(Driver::Visible(run.App()));
+        EXPECT_EQ(Driver::Style(run.App()) & (WS_MAXIMIZE | WS_MINIMIZE), 0);
+        const RECT app = Driver::WindowRect(run.App());
+        EXPECT_TRUE(IsRectEmpty(&app));
+        ASSERT_TRUE(run.Close());
+    }
+}
+
 TEST(Clock, DraggingTheMarginMovesTheClockByExactlyThePointersTravel) {
     ClockRun run;
     Driver::MakeProcessDpiAware();

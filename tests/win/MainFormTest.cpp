@@ -11,6 +11,7 @@
 #include "core/PowerTexts.h"
 #include "settings/MainSettings.h"
 #include "ui/Application.h"
+#include "ui/SystemLibraries.h"
 #include "tests/win/WinTestSupport.h"
 #include "ui/Wide.h"
 
@@ -338,4 +339,32 @@ TEST_F(MainFormTest, OpeningEachDialogFromTheKeyboardOrTheMenuLeavesTheActivatio
         EXPECT_TRUE(script.Done() && !script.TimedOut()) << "the settings dialog " << time;
         EXPECT_EQ(current(), before) << "the menu " << time;
     }
+}
+
+// In a high-contrast theme the clock wears the system's window colour while the theme lasts, read from the
+// screen at its margin; the stored colour comes back after it and is what the settings file keeps. Wine cannot
+// switch the theme on: the query answers as Windows would, and the messages come as Windows sends them.
+TEST_F(MainFormTest, AHighContrastThemeGivesTheClockTheWindowColourAndKeepsTheStoredOne) {
+    ShowClock();
+    const auto margin = [this] {
+        HDC screen = GetDC(nullptr);
+        const COLORREF pixel = GetPixel(screen, form_->Left(), form_->Top());
+        ReleaseDC(nullptr, screen);
+        return pixel;
+    };
+    const std::pair<bool, UINT> steps[] = {
+        {true, WM_SETTINGCHANGE}, {false, WM_SYSCOLORCHANGE}, {true, WM_THEMECHANGED}, {false, WM_SETTINGCHANGE}};
+    for (const auto& [on, message] : steps) {
+        SetHighContrastForTesting(on ? 1 : 0);
+        SendMessageW(form_->Handle(), message, message == WM_SETTINGCHANGE ? SPI_SETHIGHCONTRAST : 0, 0);
+        const COLORREF expected = on ? GetSysColor(COLOR_WINDOW) : RGB(128, 255, 0);
+        const DWORD end = GetTickCount() + 3000;
+        while (margin() != expected && static_cast<LONG>(GetTickCount() - end) < 0) {
+            PumpMessages();
+            Sleep(10);
+        }
+        EXPECT_EQ(margin(), expected) << on << " " << message;
+    }
+    SetHighContrastForTesting(-1);
+    EXPECT_EQ(form_->BackColor, 65408u);
 }
