@@ -244,11 +244,26 @@ void TMainForm::FormMouseDown(int x, int y) {
 
 void TMainForm::FormMouseMove(int x, int y) {
     if (!Dragging) return;
-    SetLeft(Left() + (x - DragX));
-    SetTop(Top() + (y - DragY));
+    POINT pointer{x, y};
+    ClientToScreen(Handle(), &pointer);
+    // During a drag the clock takes the DPI of the monitor under the pointer, not of the monitor that holds
+    // most of it: its size then changes once, where the pointer crosses, instead of flipping at every move
+    // near the edge. The grabbed point stays under the pointer at the new size.
+    if (const int dpi = DpiAtPoint(pointer); dpi != Dpi()) {
+        DragX = MulDiv(DragX, dpi, Dpi());
+        DragY = MulDiv(DragY, dpi, Dpi());
+        ChangeDpi(dpi);
+    }
+    SetWindowPos(Handle(), nullptr, pointer.x - DragX, pointer.y - DragY, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void TMainForm::FormMouseUp() { Dragging = false; }
+void TMainForm::FormMouseUp() {
+    if (!Dragging) return;
+    Dragging = false;
+    // Where the clock came to rest, the monitor holding most of it decides.
+    if (const int dpi = DpiForWindow(Handle()); dpi != Dpi()) ChangeDpi(dpi);
+}
 
 void TMainForm::EndDrag() {
     FormMouseUp();
@@ -435,6 +450,10 @@ LRESULT TMainForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
         }
         case WM_ENDSESSION:
             return HandleEndSession(wParam);
+        case WM_DPICHANGED:
+            // During a drag the pointer's monitor decides (FormMouseMove); the rest waits for its end.
+            if (Dragging) return 0;
+            break;
         case WM_TIMECHANGE:
             // A clock that runs shows the new time at once, and its ticks follow the new seconds.
             if (Timer1.Enabled()) {

@@ -75,6 +75,19 @@ void TForm::PlaceControls() {
     for (TControl* control : controls_) control->Place(dpi_, font_.get());
 }
 
+void TForm::ChangeDpi(int dpi, const RECT* rect) {
+    dpi_ = dpi;
+    // The old font is deleted at the end, once every control has been given the new one.
+    const FontHandle previous(font_.release());
+    RebuildFont();
+    PlaceControls();
+    if (rect) {
+        SetWindowPos(Handle(), nullptr, rect->left, rect->top, rect->right - rect->left, rect->bottom - rect->top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    FormDpiChanged();
+}
+
 void TForm::AddControl(TControl& control) {
     controls_.push_back(&control);
     control.Place(dpi_, font_.get());
@@ -236,18 +249,9 @@ LRESULT TForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_SETTINGCHANGE:
             FormColorsChanged();
             break;
-        case WM_DPICHANGED: {
-            dpi_ = HIWORD(wParam);
-            // The old font is deleted at the end of this block, once every control has been given the new one.
-            const FontHandle previous(font_.release());
-            RebuildFont();
-            PlaceControls();
-            const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
-            SetWindowPos(Handle(), nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
-                         suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
-            FormDpiChanged();
+        case WM_DPICHANGED:
+            ChangeDpi(HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));
             return 0;
-        }
         default:
             break;
     }

@@ -91,6 +91,10 @@ protected:
     // of its own when set).
     bool CreateForm(const FormDesign& design, HWND owner, bool dialogKeys);
 
+    // Takes another DPI: the font and the controls, the window's new rectangle when one is given, then
+    // FormDpiChanged.
+    void ChangeDpi(int dpi, const RECT* rect = nullptr);
+
     virtual void FormShow() {}
     virtual void FormActivate() {}
     virtual void FormClose() {}

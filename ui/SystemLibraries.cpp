@@ -55,6 +55,18 @@ HMODULE CommonControls() {
 }
 }  // namespace
 
+namespace {
+// The monitor's effective DPI (shcore.dll, Windows 8.1; Windows 7 has none and keeps the system DPI).
+int DpiForMonitor(HMONITOR monitor) {
+    using GetDpiForMonitorFunction = HRESULT WINAPI(HMONITOR, int, UINT*, UINT*);
+    static auto* forMonitor = Find<GetDpiForMonitorFunction>(L"shcore.dll", "GetDpiForMonitor");
+    UINT x = 0, y = 0;
+    constexpr int EffectiveDpi = 0;  // MDT_EFFECTIVE_DPI
+    if (forMonitor && SUCCEEDED(forMonitor(monitor, EffectiveDpi, &x, &y)) && x) return static_cast<int>(x);
+    return SystemDpi();
+}
+}  // namespace
+
 HMODULE LoadSystemLibrary(const wchar_t* name) {
     if (SearchFlagsKnown()) return LoadLibraryExW(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
     wchar_t folder[MAX_PATH];
@@ -154,17 +166,10 @@ int DpiForWindow(HWND hwnd) {
         const UINT dpi = forWindow(hwnd);
         return dpi ? static_cast<int>(dpi) : SystemDpi();
     }
-    // Windows 8.1: the monitor's effective DPI (shcore.dll; Windows 7 has none and keeps the system DPI).
-    using GetDpiForMonitorFunction = HRESULT WINAPI(HMONITOR, int, UINT*, UINT*);
-    static auto* forMonitor = Find<GetDpiForMonitorFunction>(L"shcore.dll", "GetDpiForMonitor");
-    UINT x = 0, y = 0;
-    constexpr int EffectiveDpi = 0;  // MDT_EFFECTIVE_DPI
-    if (forMonitor && SUCCEEDED(forMonitor(MonitorFromWindow(hwnd, MONITOR_DEFAULTTONEAREST), EffectiveDpi, &x, &y)) &&
-        x) {
-        return static_cast<int>(x);
-    }
-    return SystemDpi();
+    return DpiForMonitor(MonitorFromWindow(hwnd, MONITOR_DEFAULTTONEAREST));
 }
+
+int DpiAtPoint(POINT point) { return DpiForMonitor(MonitorFromPoint(point, MONITOR_DEFAULTTONEAREST)); }
 
 void AdjustWindowRectForDpi(RECT* rect, DWORD style, DWORD exStyle, int dpi) {
     static auto* function = FindInUser32<decltype(AdjustWindowRectExForDpi)>("AdjustWindowRectExForDpi");

@@ -53,6 +53,8 @@ void DeclareDpiAwareness();
 // The DPI a window is shown at: its own (Windows 10), its monitor's (Windows 8.1), else the system DPI.
 int DpiForWindow(HWND hwnd);
 int SystemDpi();
+// The DPI of the monitor at a screen point (Windows 8.1 and later), else the system DPI.
+int DpiAtPoint(POINT point);
 // AdjustWindowRectEx for a DPI; where the system has no such function, for the system DPI.
 void AdjustWindowRectForDpi(RECT* rect, DWORD style, DWORD exStyle, int dpi);
 // Suspend and resume notifications for a window (Windows 8 and later; Windows 7 broadcasts them to every

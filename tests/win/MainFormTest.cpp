@@ -31,6 +31,7 @@ protected:
         TApplication::Instance().SetMainForm(form_.get());
     }
     void TearDown() override {
+        PumpMessages();  // the focus that the task-bar window hands on later goes where it belongs, not to a later test
         form_.reset();
         SetNowForTesting(nullptr);
         DeleteFileW(SettingsPath(Os::ExePath()).c_str());
@@ -209,6 +210,18 @@ TEST_F(MainFormTest, ADragFollowsThePointFirstGrabbedAndEndsWhereverTheButtonWas
     SendMessageW(clock, WM_MOUSEMOVE, MK_RBUTTON, MAKELPARAM(31, 18));  // as the window stands: 30, 10 on
     EXPECT_EQ(form_->Left(), left + 30);
     EXPECT_EQ(form_->Top(), top + 10);
+    // A DPI change in the middle of the drag (the clock half across the edge of a monitor of another scale)
+    // neither moves nor resizes it: the monitor under the pointer decides, so the size does not flip at each
+    // move, and the grabbed point stays under the pointer.
+    RECT elsewhere{700, 100, 772, 124};
+    SendMessageW(clock, WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&elsewhere));
+    SendMessageW(clock, WM_MOUSEMOVE, MK_RBUTTON, MAKELPARAM(11, 18));
+    RECT dragged;
+    GetWindowRect(clock, &dragged);
+    EXPECT_EQ(dragged.left, left + 40);
+    EXPECT_EQ(dragged.top, top + 20);
+    EXPECT_EQ(dragged.right - dragged.left, 48);
+    EXPECT_EQ(form_->Dpi(), 96) << "at the release, the DPI of the monitor that holds the clock";
     // A release, a move with no button held (the release reached another window), a cancelled mode, a lost
     // capture: the next move drags nothing.
     const UINT endings[] = {WM_LBUTTONUP, WM_MOUSEMOVE, WM_CANCELMODE, WM_CAPTURECHANGED};
