@@ -43,6 +43,17 @@ protected:
         if (!form_->Activated) SendMessageW(form_->Handle(), WM_ACTIVATE, WA_ACTIVE, 0);
         ASSERT_TRUE(form_->Activated);
     }
+    // Ctrl+T as the application's loop receives it, on the clock.
+    void CtrlTThroughTheLoop() {
+        BYTE keys[256] = {};
+        GetKeyboardState(keys);
+        keys[VK_CONTROL] = 0x80;
+        SetKeyboardState(keys);
+        MSG msg{form_->Handle(), WM_KEYDOWN, 'T', 0, 0, {}};
+        TApplication::Instance().ProcessMessage(msg);
+        keys[VK_CONTROL] = 0;
+        SetKeyboardState(keys);
+    }
     static std::string Title() { return TApplication::Instance().Title(); }
     std::string Label() const { return form_->LabelTime.Caption(); }
     static std::string Log() { return Os::ReadFileBytes(LogPath(Os::ExePath())).value_or(""); }
@@ -281,18 +292,10 @@ void RecordError(const std::wstring& text) { g_reported += text; }
 
 TEST_F(MainFormTest, AFailureInsideTheCtrlTCommandIsReportedAndTheLoopGoesOn) {
     form_->PopupTimer.OnClick = [] { throw std::runtime_error("timer list failed"); };
-    TApplication& app = TApplication::Instance();
-    app.SetActiveForm(form_.get());
+    TApplication::Instance().SetActiveForm(form_.get());
     g_reported.clear();
     SetErrorReporter(RecordError);
-    BYTE keys[256] = {};
-    GetKeyboardState(keys);
-    keys[VK_CONTROL] = 0x80;
-    SetKeyboardState(keys);
-    MSG msg{form_->Handle(), WM_KEYDOWN, 'T', 0, 0, {}};
-    EXPECT_NO_THROW(app.ProcessMessage(msg));
-    keys[VK_CONTROL] = 0;
-    SetKeyboardState(keys);
+    EXPECT_NO_THROW(CtrlTThroughTheLoop());
     SetErrorReporter(nullptr);
     EXPECT_EQ(g_reported, L"timer list failed");
 }
@@ -324,14 +327,7 @@ TEST_F(MainFormTest, OpeningEachDialogFromTheKeyboardOrTheMenuLeavesTheActivatio
     const HANDLE before = current();
     {
         ModalScript script({closeWhenShown(L"TTimerDlg")});
-        BYTE keys[256] = {};
-        GetKeyboardState(keys);
-        keys[VK_CONTROL] = 0x80;
-        SetKeyboardState(keys);
-        MSG msg{form_->Handle(), WM_KEYDOWN, 'T', 0, 0, {}};
-        TApplication::Instance().ProcessMessage(msg);
-        keys[VK_CONTROL] = 0;
-        SetKeyboardState(keys);
+        CtrlTThroughTheLoop();
         EXPECT_TRUE(script.Done() && !script.TimedOut()) << "the timer list";
     }
     EXPECT_EQ(current(), before) << "Ctrl+T";
