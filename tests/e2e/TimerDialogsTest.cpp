@@ -39,6 +39,9 @@ public:
     // Fills in the condition dialog's title and presses Enter, which its OK button answers.
     static void Condition(HWND dialog, const std::wstring& title) {
         ASSERT_NE(dialog, nullptr) << "the condition dialog";
+        EXPECT_TRUE(
+            Driver::WaitUntil([&] { return GetLastActivePopup(GetAncestor(dialog, GA_ROOTOWNER)) == dialog; }, 3000))
+            << "the task-bar window brings it back";
         const auto edits = Driver::Children(dialog, L"Edit");
         ASSERT_FALSE(edits.empty());
         Driver::Send(edits.front(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(title.c_str()));

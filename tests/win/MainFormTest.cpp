@@ -1,6 +1,7 @@
 // The clock window in this process, with the clock set by the test.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <stdexcept>
 
@@ -310,44 +311,35 @@ TEST_F(MainFormTest, OpeningEachDialogFromTheKeyboardOrTheMenuLeavesTheActivatio
         if (context) ReleaseActCtx(context);
         return context;
     };
-    const auto closeWhenShown = [](const wchar_t* className) {
-        return [className] {
-            HWND dialog = FindShownWindow(className);
-            if (dialog) PostMessageW(dialog, WM_CLOSE, 0, 0);
-            return dialog != nullptr;
+    // A step that acts once its window is there: a key pressed, or the dialog closed.
+    const auto when = [](std::function<HWND()> window, std::function<void(HWND)> act) {
+        return [=] {
+            HWND hwnd = window();
+            if (hwnd) act(hwnd);
+            return hwnd != nullptr;
         };
     };
-    const auto chooseFromMenu = [](WORD key) {
-        return [key] {
-            if (!FindShownWindow(L"#32768")) return false;
-            PressKeys({key});
-            return true;
-        };
-    };
+    const auto close = [](HWND dialog) { PostMessageW(dialog, WM_CLOSE, 0, 0); };
+    HWND clock = form_->Handle();
     const HANDLE before = current();
     {
-        ModalScript script({closeWhenShown(L"TTimerDlg")});
+        ModalScript script({when([] { return FindShownWindow(L"TTimerDlg"); }, close)});
         CtrlTThroughTheLoop();
         EXPECT_TRUE(script.Done() && !script.TimedOut()) << "the timer list";
     }
     EXPECT_EQ(current(), before) << "Ctrl+T";
-    for (int time = 0; time < 2; ++time) {
-        HWND clock = form_->Handle();
-        const auto openMenu = [clock] {
-            if (GetActiveWindow() != clock) return false;
-            PressKeys({VK_APPS});
-            return true;
-        };
-        ModalScript script({openMenu, chooseFromMenu('S'), closeWhenShown(L"TSetDialog")});
-        SetForegroundWindow(clock);
-        const DWORD end = GetTickCount() + 5000;
-        while (!script.Done() && static_cast<LONG>(GetTickCount() - end) < 0) {
-            PumpMessages();
-            Sleep(10);
-        }
-        EXPECT_TRUE(script.Done() && !script.TimedOut()) << "the settings dialog " << time;
-        EXPECT_EQ(current(), before) << "the menu " << time;
+    ModalScript script(
+        {when([clock] { return GetActiveWindow() == clock ? clock : nullptr; }, [](HWND) { PressKeys({VK_APPS}); }),
+         when([] { return FindShownWindow(L"#32768"); }, [](HWND) { PressKeys({'S'}); }),
+         when([] { return FindShownWindow(L"TSetDialog"); }, close)});
+    SetForegroundWindow(clock);
+    const DWORD end = GetTickCount() + 5000;
+    while (!script.Done() && static_cast<LONG>(GetTickCount() - end) < 0) {
+        PumpMessages();
+        Sleep(10);
     }
+    EXPECT_TRUE(script.Done() && !script.TimedOut()) << "the settings dialog from the menu";
+    EXPECT_EQ(current(), before) << "the menu";
 }
 
 // In a high-contrast theme the clock wears the system's window colour while the theme lasts, read from the
