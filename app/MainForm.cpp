@@ -90,9 +90,9 @@ TMainForm::~TMainForm() {
 }
 
 void TMainForm::CreateComponents() {
-    // No owner: an owned window does not leave the topmost band everywhere, and a window never becomes
-    // topmost while it owns another. A tool window: the application window alone has the task-bar button.
-    CreateForm(MainFormDesign, nullptr, false);
+    // Owned by the task-bar window: Windows counts the button as active, minimises on its click, and brings a
+    // buried dialog back along this chain. A tool window too, so that it never shows in Alt+Tab by itself.
+    CreateForm(MainFormDesign, TApplication::Instance().Handle(), false);
     SetWindowLongW(Handle(), GWL_EXSTYLE, GetWindowLongW(Handle(), GWL_EXSTYLE) | WS_EX_TOOLWINDOW);
     LabelTime.Create(*this, Handle(), LabelTimeBounds, LabelTimeSample);
     PopupMenu1.Items = {&Logout,   &N3,      &PopupTimer, &N1, &PopupHibernation,
@@ -224,10 +224,14 @@ void TMainForm::ApplyCompactLayout() {
 }
 
 void TMainForm::ShowBackColor() {
-    SetColor(BackColor);
+    // In a high-contrast theme the clock wears the system's window colours (the digits always have the window
+    // text colour); the stored colour is kept and comes back when the theme ends.
+    SetColor(HighContrastOn() ? kSystemColor | COLOR_WINDOW : BackColor);
     // The label has no ground of its own: it is painted anew with the window, not at its next text.
     RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
 }
+
+void TMainForm::FormColorsChanged() { ShowBackColor(); }
 
 void TMainForm::FormDpiChanged() {
     // The suggested rectangle scales the whole window; the clock keeps its designed proportions.
@@ -248,11 +252,26 @@ void TMainForm::FormMouseDown(int x, int y) {
 
 void TMainForm::FormMouseMove(int x, int y) {
     if (!Dragging) return;
-    SetLeft(Left() + (x - DragX));
-    SetTop(Top() + (y - DragY));
+    POINT pointer{x, y};
+    ClientToScreen(Handle(), &pointer);
+    // During a drag the clock takes the DPI of the monitor under the pointer, not of the monitor that holds
+    // most of it: its size then changes once, where the pointer crosses, instead of flipping at every move
+    // near the edge. The grabbed point stays under the pointer at the new size.
+    if (const int dpi = DpiAtPoint(pointer); dpi != Dpi()) {
+        DragX = MulDiv(DragX, dpi, Dpi());
+        DragY = MulDiv(DragY, dpi, Dpi());
+        ChangeDpi(dpi);
+    }
+    SetWindowPos(Handle(), nullptr, pointer.x - DragX, pointer.y - DragY, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void TMainForm::FormMouseUp() { Dragging = false; }
+void TMainForm::FormMouseUp() {
+    if (!Dragging) return;
+    Dragging = false;
+    // Where the clock came to rest, the monitor holding most of it decides.
+    if (const int dpi = DpiForWindow(Handle()); dpi != Dpi()) ChangeDpi(dpi);
+}
 
 void TMainForm::EndDrag() {
     FormMouseUp();
@@ -284,8 +303,13 @@ void TMainForm::ApplicationEvents1Restore() { Minimized = false; }
 void TMainForm::SetStayOnTop(bool on) {
     const bool topmost = (GetWindowLongW(Handle(), GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
     if (topmost == on) return;
+    // Windows takes the switch either way. Under Wine an owned window stays topmost while its owner is the
+    // next window below it: without its owner for the moment of the switch, it takes there too.
+    HWND owner = on ? nullptr : GetWindow(Handle(), GW_OWNER);
+    if (owner) SetWindowLongPtrW(Handle(), GWLP_HWNDPARENT, 0);
     SetWindowPos(Handle(), on ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
                  SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
+    if (owner) SetWindowLongPtrW(Handle(), GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner));
 }
 
 // ---------------------------------------------------------------------------------------------------------
@@ -389,7 +413,6 @@ void TMainForm::ShowWriteError(const PathString& path) {
     std::wstring text = Widen(WriteErrorFormat);
     text.replace(text.find(L"%s"), 2, path);
     HWND owner = IsWindowVisible(Handle()) ? Handle() : nullptr;
-    UseVisualStyles();
     MessageBoxW(owner, text.c_str(), Widen(TApplication::Instance().Title()).c_str(), MB_OK | MB_ICONERROR);
 }
 
@@ -435,6 +458,10 @@ LRESULT TMainForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
         }
         case WM_ENDSESSION:
             return HandleEndSession(wParam);
+        case WM_DPICHANGED:
+            // During a drag the pointer's monitor decides (FormMouseMove); the rest waits for its end.
+            if (Dragging) return 0;
+            break;
         case WM_TIMECHANGE:
             // A clock that runs shows the new time at once, and its ticks follow the new seconds.
             if (Timer1.Enabled()) {

@@ -84,6 +84,7 @@ protected:
     void FormShow() override;
     void FormActivate() override;
     void FormDpiChanged() override;
+    void FormColorsChanged() override;
     LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:

@@ -6,12 +6,13 @@
 #include "ui/SystemLibraries.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-    // Load system DLLs only from System32, never from the program's folder or the current directory.
+    // No DLL from the current directory.
     RestrictDllSearch();
     // Per-monitor DPI awareness comes from the manifest; this covers systems that ignore it.
     DeclareDpiAwareness();
-    // The common controls (and with them visual styles) are loaded with the first control or dialog: the
-    // clock window has none.
+    // Before the first window and for the whole run. The common controls themselves are loaded with the first
+    // control or dialog: the clock window has none.
+    const VisualStyles visualStyles;
 
     TApplication& app = TApplication::Instance();
     app.Initialize("Horvane2010");  // the title is the task-bar button's text until the clock runs

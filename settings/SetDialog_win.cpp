@@ -30,7 +30,7 @@ TSetDialog::FileIconSource g_fileIconSource = ShellSmallIcon;
 template <class Function>
 Function* Ole32(const char* name) {
     HMODULE module = GetModuleHandleW(L"ole32.dll");
-    if (!module) module = LoadLibraryExW(L"ole32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    if (!module) module = LoadSystemLibrary(L"ole32.dll");
     return module ? reinterpret_cast<Function*>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
 }
 

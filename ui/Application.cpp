@@ -8,6 +8,8 @@
 #include "ui/Wide.h"
 
 namespace {
+constexpr UINT kHandFocusOn = WM_APP + 1;
+
 void ReportToUser(const std::wstring& text) { TApplication::Instance().ShowError(text); }
 
 // A shortcut's command runs from the loop, outside any window's handler: a failure inside it is reported as
@@ -43,7 +45,14 @@ void TApplication::Initialize(std::string_view titleCp932) {
                     WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX,
                     GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 0, 0, nullptr, nullptr,
                     Widen(titleCp932).c_str());
-    ShowWindow(Handle(), SW_SHOWNOACTIVATE);
+    // The first ShowWindow of the program is this one, on purpose: Windows may put the show command of the
+    // start (a shortcut's 「最小化」 or 「最大化」) in place of its own. Minimised is honoured; whatever
+    // else it made of the window (maximised, hidden) is put back to the plain, unseen window.
+    const bool minimized = StartedMinimized();
+    ShowWindow(Handle(), minimized ? SW_SHOWMINNOACTIVE : SW_SHOWNOACTIVATE);
+    if (!minimized && (IsZoomed(Handle()) || IsIconic(Handle()) || !IsWindowVisible(Handle()))) {
+        ShowWindow(Handle(), SW_SHOWNOACTIVATE);
+    }
 }
 
 void TApplication::SetTitle(std::string_view cp932) { SetWindowTextW(Handle(), Widen(cp932).c_str()); }
@@ -75,8 +84,8 @@ void TApplication::ShowMainForm() {
 }
 
 void TApplication::Run() {
-    if (StartedMinimized()) {
-        Minimize();
+    if (IsMinimized()) {
+        if (OnMinimize) OnMinimize();  // minimised before the clock was there to hear it
     } else {
         ShowMainForm();
     }
@@ -127,13 +136,11 @@ bool TApplication::IsMinimized() const { return IsIconic(Handle()) != FALSE; }
 
 int TApplication::ShowMessageBox(std::string_view text, std::string_view caption, UINT flags) {
     HWND owner = activeForm_ ? activeForm_->Handle() : (mainForm_ ? mainForm_->Handle() : nullptr);
-    UseVisualStyles();
     return MessageBoxW(owner, Widen(text).c_str(), Widen(caption).c_str(), flags);
 }
 
 void TApplication::ShowError(const std::wstring& text) {
     HWND owner = activeForm_ ? activeForm_->Handle() : nullptr;
-    UseVisualStyles();
     MessageBoxW(owner, text.c_str(), Widen(Title()).c_str(), MB_OK | MB_ICONERROR);
 }
 
@@ -199,12 +206,25 @@ LRESULT TApplication::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
             }
             break;
         case WM_ACTIVATE:
-            // The task-bar window never keeps the focus: hand it to the form that had it.
-            if (LOWORD(wParam) != WA_INACTIVE && !IsIconic(Handle())) {
+            // The task-bar window never keeps the focus: it is handed to the form that had it once the
+            // activation is over (the focus is not moved to another window from inside WM_ACTIVATE).
+            if (LOWORD(wParam) != WA_INACTIVE && !IsIconic(Handle())) PostMessageW(Handle(), kHandFocusOn, 0, 0);
+            break;
+        case kHandFocusOn:
+            if (GetActiveWindow() == Handle() && !IsIconic(Handle())) {
                 TForm* form = activeForm_ ? activeForm_ : mainForm_;
                 if (form && IsWindowVisible(form->Handle())) SetFocus(form->Handle());
             }
-            break;
+            return 0;
+        case WM_GETMINMAXINFO: {
+            // Never seen, even maximised (by a start command, or by another program).
+            RECT r{};
+            GetWindowRect(Handle(), &r);
+            auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
+            info->ptMaxSize = {0, 0};
+            info->ptMaxPosition = {r.left, r.top};
+            return 0;
+        }
         case WM_CLOSE:
             if (mainForm_) mainForm_->Close();
             return 0;

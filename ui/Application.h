@@ -14,8 +14,8 @@ class TApplication : public TWindow {
 public:
     static TApplication& Instance();
 
-    // Creates the task-bar window. Call once, before any form.
-    // Creates the application window with its title (the task-bar button's text) and shows it.
+    // Creates the task-bar window with its title (the button's text) and shows it, minimised when the
+    // program was started with a minimised show command. Call once, before any form.
     void Initialize(std::string_view titleCp932 = {});
     void SetTitle(std::string_view cp932);
     std::string Title() const;
@@ -23,8 +23,8 @@ public:
     void SetMainForm(TForm* form) { mainForm_ = form; }
     TForm* MainForm() const { return mainForm_; }
 
-    // Shows the main form, or minimises the application when the program was started with a minimised
-    // show command, and runs the message loop until the main form is closed or the program terminated.
+    // Shows the main form (unless the application started minimised) and runs the message loop until the
+    // main form is closed or the program terminated.
     void Run();
     void ProcessMessage(MSG& msg);
     void Terminate();

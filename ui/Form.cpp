@@ -75,6 +75,19 @@ void TForm::PlaceControls() {
     for (TControl* control : controls_) control->Place(dpi_, font_.get());
 }
 
+void TForm::ChangeDpi(int dpi, const RECT* rect) {
+    dpi_ = dpi;
+    // The old font is deleted at the end, once every control has been given the new one.
+    const FontHandle previous(font_.release());
+    RebuildFont();
+    PlaceControls();
+    if (rect) {
+        SetWindowPos(Handle(), nullptr, rect->left, rect->top, rect->right - rect->left, rect->bottom - rect->top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    FormDpiChanged();
+}
+
 void TForm::AddControl(TControl& control) {
     controls_.push_back(&control);
     control.Place(dpi_, font_.get());
@@ -231,22 +244,32 @@ LRESULT TForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
                 return 0;
             }
             break;
-        case WM_DPICHANGED: {
-            dpi_ = HIWORD(wParam);
-            // The old font is deleted at the end of this block, once every control has been given the new one.
-            const FontHandle previous(font_.release());
-            RebuildFont();
-            PlaceControls();
-            const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
-            SetWindowPos(Handle(), nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
-                         suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
-            FormDpiChanged();
+        case WM_SYSCOLORCHANGE:
+        case WM_THEMECHANGED:
+        case WM_SETTINGCHANGE:
+            FormColorsChanged();
+            break;
+        case WM_DPICHANGED:
+            ChangeDpi(HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));
             return 0;
-        }
         default:
             break;
     }
     return DefaultProc(message, wParam, lParam);
+}
+
+namespace {
+BOOL CALLBACK TellSysColorChange(HWND hwnd, LPARAM) {
+    SendMessageW(hwnd, WM_SYSCOLORCHANGE, 0, 0);
+    return TRUE;
+}
+}  // namespace
+
+void TForm::FormColorsChanged() {
+    // Only top-level windows hear of new system colours; the common controls on the form are told too.
+    EnumChildWindows(Handle(), TellSysColorChange, 0);
+    SetColor(color_);
+    RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_FRAME);
 }
 
 bool TForm::OwnsFocus(HWND hwnd) const { return hwnd && IsChild(Handle(), hwnd); }

@@ -91,10 +91,17 @@ protected:
     // of its own when set).
     bool CreateForm(const FormDesign& design, HWND owner, bool dialogKeys);
 
+    // Takes another DPI: the font and the controls, the window's new rectangle when one is given, then
+    // FormDpiChanged.
+    void ChangeDpi(int dpi, const RECT* rect = nullptr);
+
     virtual void FormShow() {}
     virtual void FormActivate() {}
     virtual void FormClose() {}
     virtual void FormDpiChanged() {}
+    // Called when the system's colours, theme or settings changed (a high-contrast theme switched on or off):
+    // brushes taken from system colours are made anew and the form is painted again.
+    virtual void FormColorsChanged();
 
     LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 

@@ -146,8 +146,9 @@ void TListView::DrawFirstColumnText(const NMLVCUSTOMDRAW& draw) const {
     // The control has drawn the cell left-aligned, in the colours of the item's state, which the device
     // context still holds: the cell is covered with its ground and the text drawn again as the column asks.
     const auto item = static_cast<WPARAM>(draw.nmcd.dwItemSpec);
+    // The label rectangle: for subitem 0, LVM_GETSUBITEMRECT gives the whole row.
     RECT cell{LVIR_LABEL, 0, 0, 0};
-    if (!SendMessageW(Handle(), LVM_GETSUBITEMRECT, item, reinterpret_cast<LPARAM>(&cell))) return;
+    if (!SendMessageW(Handle(), LVM_GETITEMRECT, item, reinterpret_cast<LPARAM>(&cell))) return;
     wchar_t text[256] = L"";
     LVITEMW entry{};
     entry.pszText = text;
@@ -156,8 +157,14 @@ void TListView::DrawFirstColumnText(const NMLVCUSTOMDRAW& draw) const {
         static_cast<int>(SendMessageW(Handle(), LVM_GETITEMTEXTW, item, reinterpret_cast<LPARAM>(&entry)));
     HDC dc = draw.nmcd.hdc;
     const int savedDc = SaveDC(dc);
-    if (GetBkMode(dc) == TRANSPARENT)
+    // The row's own ground (a selected row's highlight, however the theme drew it), read from the cell's
+    // margin, which the control's text never reaches.
+    const COLORREF ground = GetPixel(dc, cell.left + 1, (cell.top + cell.bottom) / 2);
+    if (ground != CLR_INVALID) {
+        SetBkColor(dc, ground);
+    } else if (GetBkMode(dc) == TRANSPARENT) {
         SetBkColor(dc, static_cast<COLORREF>(SendMessageW(Handle(), LVM_GETBKCOLOR, 0, 0)));
+    }
     ExtTextOutW(dc, cell.left, cell.top, ETO_OPAQUE, &cell, nullptr, 0, nullptr);
     SetBkMode(dc, TRANSPARENT);
     InflateRect(&cell, -ScaleForDpi(TextMargin, dpi_), 0);

@@ -39,11 +39,31 @@ void EnsureCom() {
     }
 }
 
-HMODULE g_commonControls = nullptr;
-
+// The common controls, loaded with the first control or subclass: by their plain name, so that the thread's
+// activation context sends the load to the version 6 library; the search itself goes to System32 only.
 HMODULE CommonControls() {
-    UseVisualStyles();
-    return g_commonControls;
+    static const HMODULE module = [] {
+        HMODULE loaded = SearchFlagsKnown() ? LoadLibraryExW(L"comctl32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32)
+                                            : LoadLibraryW(L"comctl32.dll");
+        if (auto* init = FindIn<decltype(InitCommonControlsEx)>(loaded, "InitCommonControlsEx")) {
+            INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES};
+            init(&icc);
+        }
+        return loaded;
+    }();
+    return module;
+}
+}  // namespace
+
+namespace {
+// The monitor's effective DPI (shcore.dll, Windows 8.1; Windows 7 has none and keeps the system DPI).
+int DpiForMonitor(HMONITOR monitor) {
+    using GetDpiForMonitorFunction = HRESULT WINAPI(HMONITOR, int, UINT*, UINT*);
+    static auto* forMonitor = Find<GetDpiForMonitorFunction>(L"shcore.dll", "GetDpiForMonitor");
+    UINT x = 0, y = 0;
+    constexpr int EffectiveDpi = 0;  // MDT_EFFECTIVE_DPI
+    if (forMonitor && SUCCEEDED(forMonitor(monitor, EffectiveDpi, &x, &y)) && x) return static_cast<int>(x);
+    return SystemDpi();
 }
 }  // namespace
 
@@ -56,7 +76,6 @@ HMODULE LoadSystemLibrary(const wchar_t* name) {
 }
 
 BOOL ShellExecuteExLate(SHELLEXECUTEINFOW* info) {
-    UseVisualStyles();
     EnsureCom();
     static auto* function = Find<decltype(ShellExecuteExW)>(L"shell32.dll", "ShellExecuteExW");
     return function ? function(info) : FALSE;
@@ -68,15 +87,11 @@ DWORD_PTR ShGetFileInfoLate(LPCWSTR path, DWORD attributes, SHFILEINFOW* info, U
 }
 
 BOOL ChooseColorLate(CHOOSECOLORW* choose) {
-    UseVisualStyles();
     static auto* function = Find<decltype(ChooseColorW)>(L"comdlg32.dll", "ChooseColorW");
     return function ? function(choose) : FALSE;
 }
 
-void UseVisualStyles() {
-    static bool done = false;
-    if (done) return;
-    done = true;
+VisualStyles::VisualStyles() {
     wchar_t exe[MAX_PATH];
     const DWORD length = GetModuleFileNameW(nullptr, exe, MAX_PATH);
     ACTCTXW context{};
@@ -85,20 +100,13 @@ void UseVisualStyles() {
     context.hModule = GetModuleHandleW(nullptr);
     context.lpResourceName = L"VISUALSTYLES";
     context.lpSource = length && length < MAX_PATH ? exe : nullptr;
-    HANDLE handle = CreateActCtxW(&context);
-    if (handle != INVALID_HANDLE_VALUE) {
-        // Stays active on this thread, the program's only window thread, until the program ends.
-        ULONG_PTR cookie = 0;
-        ActivateActCtx(handle, &cookie);
-    }
-    // By its plain name, so that the activation context can send it to the version 6 library; the search
-    // itself goes to System32 only.
-    g_commonControls = SearchFlagsKnown() ? LoadLibraryExW(L"comctl32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32)
-                                          : LoadLibraryW(L"comctl32.dll");
-    if (auto* init = FindIn<decltype(InitCommonControlsEx)>(g_commonControls, "InitCommonControlsEx")) {
-        INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES};
-        init(&icc);
-    }
+    context_ = CreateActCtxW(&context);
+    if (context_ != INVALID_HANDLE_VALUE && !ActivateActCtx(context_, &cookie_)) cookie_ = 0;
+}
+
+VisualStyles::~VisualStyles() {
+    if (cookie_) DeactivateActCtx(0, cookie_);
+    if (context_ != INVALID_HANDLE_VALUE) ReleaseActCtx(context_);
 }
 
 void InitCommonControlsLate(DWORD classes) {
@@ -126,13 +134,9 @@ LRESULT DefSubclassProcLate(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
 // Functions newer than Windows 7
 
 void RestrictDllSearch() {
-    using SetDefaultDllDirectoriesFunction = BOOL WINAPI(DWORD);
-    if (auto* function =
-            FindIn<SetDefaultDllDirectoriesFunction>(GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories")) {
-        function(LOAD_LIBRARY_SEARCH_SYSTEM32);
-    } else {
-        SetDllDirectoryW(L"");
-    }
+    // Not SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32): it holds for every module of the process, and
+    // an input method or shell extension would no longer find the DLLs in its own folder.
+    SetDllDirectoryW(L"");
 }
 
 void DeclareDpiAwareness() {
@@ -162,17 +166,10 @@ int DpiForWindow(HWND hwnd) {
         const UINT dpi = forWindow(hwnd);
         return dpi ? static_cast<int>(dpi) : SystemDpi();
     }
-    // Windows 8.1: the monitor's effective DPI (shcore.dll; Windows 7 has none and keeps the system DPI).
-    using GetDpiForMonitorFunction = HRESULT WINAPI(HMONITOR, int, UINT*, UINT*);
-    static auto* forMonitor = Find<GetDpiForMonitorFunction>(L"shcore.dll", "GetDpiForMonitor");
-    UINT x = 0, y = 0;
-    constexpr int EffectiveDpi = 0;  // MDT_EFFECTIVE_DPI
-    if (forMonitor && SUCCEEDED(forMonitor(MonitorFromWindow(hwnd, MONITOR_DEFAULTTONEAREST), EffectiveDpi, &x, &y)) &&
-        x) {
-        return static_cast<int>(x);
-    }
-    return SystemDpi();
+    return DpiForMonitor(MonitorFromWindow(hwnd, MONITOR_DEFAULTTONEAREST));
 }
+
+int DpiAtPoint(POINT point) { return DpiForMonitor(MonitorFromPoint(point, MONITOR_DEFAULTTONEAREST)); }
 
 void AdjustWindowRectForDpi(RECT* rect, DWORD style, DWORD exStyle, int dpi) {
     static auto* function = FindInUser32<decltype(AdjustWindowRectExForDpi)>("AdjustWindowRectExForDpi");
@@ -194,3 +191,17 @@ void UnregisterSuspendResumeLate(HPOWERNOTIFY notification) {
         FindInUser32<decltype(UnregisterSuspendResumeNotification)>("UnregisterSuspendResumeNotification");
     if (function && notification) function(notification);
 }
+
+namespace {
+int g_highContrastForTesting = -1;
+}  // namespace
+
+bool HighContrastOn() {
+    if (g_highContrastForTesting >= 0) return g_highContrastForTesting != 0;
+    HIGHCONTRASTW contrast{};
+    contrast.cbSize = sizeof contrast;
+    return SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof contrast, &contrast, 0) &&
+           (contrast.dwFlags & HCF_HIGHCONTRASTON);
+}
+
+void SetHighContrastForTesting(int answer) { g_highContrastForTesting = answer; }

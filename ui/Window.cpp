@@ -74,8 +74,13 @@ bool TWindow::CreateOwnWindow(const wchar_t* className, UINT classStyle, DWORD e
         wc.lpfnWndProc = OwnWindowProc;
         wc.hInstance = GetModuleHandleW(nullptr);
         wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        wc.hIcon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1));
-        wc.hIconSm = wc.hIcon;
+        // Each at the system's own size, from the image drawn for it rather than the large one shrunk.
+        const auto icon = [](int width, int height) {
+            return static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1), IMAGE_ICON,
+                                                 GetSystemMetrics(width), GetSystemMetrics(height), LR_SHARED));
+        };
+        wc.hIcon = icon(SM_CXICON, SM_CYICON);
+        wc.hIconSm = icon(SM_CXSMICON, SM_CYSMICON);
         wc.lpszClassName = className;
         if (!RegisterClassExW(&wc)) return false;
     }
@@ -85,7 +90,7 @@ bool TWindow::CreateOwnWindow(const wchar_t* className, UINT classStyle, DWORD e
 
 bool TWindow::CreateControlWindow(const wchar_t* className, DWORD exStyle, DWORD style, int x, int y, int w, int h,
                                   HWND parent, UINT id) {
-    UseVisualStyles();
+    InitCommonControlsLate(ICC_STANDARD_CLASSES);
     HWND hwnd = CreateWindowExW(exStyle, className, L"", style, x, y, w, h, parent,
                                 reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
     if (!hwnd) return false;

@@ -50,9 +50,9 @@ TEST(Clock, FirstRunShowsTheCompactClockTicksAndSavesDefaults) {
     EXPECT_EQ(r.right - r.left, 48);
     EXPECT_EQ(r.bottom - r.top, 16);
     EXPECT_EQ(Driver::Style(run.Clock()) & (WS_CAPTION | WS_THICKFRAME), 0);
-    // No owner, so that stay-on-top switches both ways; a tool window, so that the only task-bar button is the
-    // application's (Wine here runs without a task bar: the styles are what can be read).
-    EXPECT_EQ(Driver::Owner(run.Clock()), nullptr);
+    // Owned by the window that carries the title, which alone has the task-bar button (Wine here runs
+    // without a task bar: owner and styles are what can be read).
+    EXPECT_EQ(Driver::Owner(run.Clock()), run.App());
     EXPECT_EQ(Driver::ExStyle(run.Clock()) & (WS_EX_TOOLWINDOW | WS_EX_APPWINDOW), WS_EX_TOOLWINDOW);
     EXPECT_EQ(Driver::Text(run.Clock()), L"") << "the caption is cleared at the first activation";
 
@@ -159,6 +159,25 @@ TEST(Clock, AStartWithAMinimisedShowCommandKeepsTheClockHiddenAndTheTitleUntilRe
     EXPECT_EQ(run.LogTexts(), (std::vector<std::string>{"Program Start", "Program End"}));
 }
 
+TEST(Clock, AMaximisedOrAnyOtherStartCommandGivesThePlainClockAndAnUnseenTaskBarWindow) {
+    // Windows puts the start's show command in place of the program's first ShowWindow; Wine does not, so
+    // here these rows show that the program's own reading of it leaves nothing zoomed or hidden.
+    Driver::MakeProcessDpiAware();
+    for (const int show : {SW_SHOWMAXIMIZED, SW_HIDE, SW_SHOWNA}) {
+        SCOPED_TRACE(show);
+        ClockRun run("", show);
+        ASSERT_NE(run.Clock(), nullptr);
+        const RECT r = Driver::WindowRect(run.Clock());
+        EXPECT_EQ(r.right - r.left, 48);
+        EXPECT_EQ(r.bottom - r.top, 16);
+        EXPECT_TRUE(Driver::Visible(run.App()));
+        EXPECT_EQ(Driver::Style(run.App()) & (WS_MAXIMIZE | WS_MINIMIZE), 0);
+        const RECT app = Driver::WindowRect(run.App());
+        EXPECT_TRUE(IsRectEmpty(&app));
+        ASSERT_TRUE(run.Close());
+    }
+}
+
 TEST(Clock, DraggingTheMarginMovesTheClockByExactlyThePointersTravel) {
     ClockRun run;
     Driver::MakeProcessDpiAware();
@@ -220,8 +239,10 @@ TEST(Clock, StayOnTopFromTheSettingsDialogTakesBothWaysUnderTheDialog) {
         SCOPED_TRACE(on ? "ticked" : "unticked");
         HWND dialog = OpenSettings(run);
         ASSERT_NE(dialog, nullptr);
-        // Modal over the clock, and above it, topmost or not.
+        // Modal over the clock, and above it, topmost or not; the task-bar button brings it back.
         EXPECT_NE(Driver::Style(run.Clock()) & WS_DISABLED, 0);
+        EXPECT_TRUE(Driver::WaitUntil([&] { return GetLastActivePopup(run.App()) == dialog; }, 3000))
+            << GetLastActivePopup(run.App()) << " " << dialog << " " << run.Clock();
         const auto windows = Driver::TopWindows(run.Program().Pid());
         EXPECT_LT(std::find(windows.begin(), windows.end(), dialog),
                   std::find(windows.begin(), windows.end(), run.Clock()));

@@ -38,9 +38,15 @@ TEST(Executable, CarriesTheManifestsForPerMonitorDpiAndVisualStyles) {
     const std::string process = ManifestText(module, MAKEINTRESOURCEW(1));
     EXPECT_NE(process.find("PerMonitorV2"), std::string::npos);
     EXPECT_NE(process.find("true/pm"), std::string::npos);
+    size_t systems = 0;  // Windows 7, 8, 8.1 and 10/11
+    for (size_t at = process.find("<supportedOS"); at != std::string::npos; at = process.find("<supportedOS", at + 1)) {
+        ++systems;
+    }
+    EXPECT_EQ(systems, 4u);
     EXPECT_EQ(process.find("Common-Controls"), std::string::npos);
-    // The one activated with the first control or dialog.
+    // The one activated before the first window.
     const std::string styles = ManifestText(module, L"VISUALSTYLES");
+    EXPECT_NE(styles.find("name=\"Horvane2010.VisualStyles\""), std::string::npos) << "an identity of its own";
     EXPECT_NE(styles.find("Microsoft.Windows.Common-Controls"), std::string::npos);
     EXPECT_NE(styles.find("version=\"6.0.0.0\""), std::string::npos);
     EXPECT_NE(FindResourceW(module, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(14)), nullptr) << "an application icon";

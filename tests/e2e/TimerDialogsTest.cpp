@@ -39,6 +39,9 @@ public:
     // Fills in the condition dialog's title and presses Enter, which its OK button answers.
     static void Condition(HWND dialog, const std::wstring& title) {
         ASSERT_NE(dialog, nullptr) << "the condition dialog";
+        EXPECT_TRUE(
+            Driver::WaitUntil([&] { return GetLastActivePopup(GetAncestor(dialog, GA_ROOTOWNER)) == dialog; }, 3000))
+            << "the task-bar window brings it back";
         const auto edits = Driver::Children(dialog, L"Edit");
         ASSERT_FALSE(edits.empty());
         Driver::Send(edits.front(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(title.c_str()));
@@ -84,6 +87,7 @@ TEST(TimerDialogs, AddEditAndDeleteThroughTheRealDialogsReachTheSettingsFile) {
     HWND listView = dialogs.OpenList();
     ASSERT_NE(listView, nullptr);
     EXPECT_EQ(dialogs.Items(), 0);
+    EXPECT_EQ(GetLastActivePopup(run.App()), dialogs.List()) << "the task-bar button brings the dialog back";
     const RECT area = Driver::WindowRect(listView);
     const auto headers = Driver::Children(listView, WC_HEADERW);
     ASSERT_FALSE(headers.empty());
@@ -111,6 +115,7 @@ TEST(TimerDialogs, AddEditAndDeleteThroughTheRealDialogsReachTheSettingsFile) {
     ASSERT_EQ(dialogs.Selected(), 1);
     HWND confirm = dialogs.Command('D', L"確認");
     ASSERT_NE(confirm, nullptr);
+    EXPECT_EQ(GetLastActivePopup(run.App()), confirm);
     TimerDialogs::Press(confirm, L"OK");
     ASSERT_TRUE(Driver::WaitUntil([&] { return dialogs.Items() == 1; }, 3000));
 

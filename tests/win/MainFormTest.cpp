@@ -1,6 +1,7 @@
 // The clock window in this process, with the clock set by the test.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <stdexcept>
 
@@ -11,6 +12,8 @@
 #include "core/PowerTexts.h"
 #include "settings/MainSettings.h"
 #include "ui/Application.h"
+#include "ui/SystemLibraries.h"
+#include "tests/win/WinTestSupport.h"
 #include "ui/Wide.h"
 
 namespace {
@@ -29,6 +32,7 @@ protected:
         TApplication::Instance().SetMainForm(form_.get());
     }
     void TearDown() override {
+        PumpMessages();  // the focus that the task-bar window hands on later goes where it belongs, not to a later test
         form_.reset();
         SetNowForTesting(nullptr);
         DeleteFileW(SettingsPath(Os::ExePath()).c_str());
@@ -39,6 +43,17 @@ protected:
         form_->Show();
         if (!form_->Activated) SendMessageW(form_->Handle(), WM_ACTIVATE, WA_ACTIVE, 0);
         ASSERT_TRUE(form_->Activated);
+    }
+    // Ctrl+T as the application's loop receives it, on the clock.
+    void CtrlTThroughTheLoop() {
+        BYTE keys[256] = {};
+        GetKeyboardState(keys);
+        keys[VK_CONTROL] = 0x80;
+        SetKeyboardState(keys);
+        MSG msg{form_->Handle(), WM_KEYDOWN, 'T', 0, 0, {}};
+        TApplication::Instance().ProcessMessage(msg);
+        keys[VK_CONTROL] = 0;
+        SetKeyboardState(keys);
     }
     static std::string Title() { return TApplication::Instance().Title(); }
     std::string Label() const { return form_->LabelTime.Caption(); }
@@ -207,6 +222,18 @@ TEST_F(MainFormTest, ADragFollowsThePointFirstGrabbedAndEndsWhereverTheButtonWas
     SendMessageW(clock, WM_MOUSEMOVE, MK_RBUTTON, MAKELPARAM(31, 18));  // as the window stands: 30, 10 on
     EXPECT_EQ(form_->Left(), left + 30);
     EXPECT_EQ(form_->Top(), top + 10);
+    // A DPI change in the middle of the drag (the clock half across the edge of a monitor of another scale)
+    // neither moves nor resizes it: the monitor under the pointer decides, so the size does not flip at each
+    // move, and the grabbed point stays under the pointer.
+    RECT elsewhere{700, 100, 772, 124};
+    SendMessageW(clock, WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&elsewhere));
+    SendMessageW(clock, WM_MOUSEMOVE, MK_RBUTTON, MAKELPARAM(11, 18));
+    RECT dragged;
+    GetWindowRect(clock, &dragged);
+    EXPECT_EQ(dragged.left, left + 40);
+    EXPECT_EQ(dragged.top, top + 20);
+    EXPECT_EQ(dragged.right - dragged.left, 48);
+    EXPECT_EQ(form_->Dpi(), 96) << "at the release, the DPI of the monitor that holds the clock";
     // A release, a move with no button held (the release reached another window), a cancelled mode, a lost
     // capture: the next move drags nothing.
     const UINT endings[] = {WM_LBUTTONUP, WM_MOUSEMOVE, WM_CANCELMODE, WM_CAPTURECHANGED};
@@ -266,18 +293,79 @@ void RecordError(const std::wstring& text) { g_reported += text; }
 
 TEST_F(MainFormTest, AFailureInsideTheCtrlTCommandIsReportedAndTheLoopGoesOn) {
     form_->PopupTimer.OnClick = [] { throw std::runtime_error("timer list failed"); };
-    TApplication& app = TApplication::Instance();
-    app.SetActiveForm(form_.get());
+    TApplication::Instance().SetActiveForm(form_.get());
     g_reported.clear();
     SetErrorReporter(RecordError);
-    BYTE keys[256] = {};
-    GetKeyboardState(keys);
-    keys[VK_CONTROL] = 0x80;
-    SetKeyboardState(keys);
-    MSG msg{form_->Handle(), WM_KEYDOWN, 'T', 0, 0, {}};
-    EXPECT_NO_THROW(app.ProcessMessage(msg));
-    keys[VK_CONTROL] = 0;
-    SetKeyboardState(keys);
+    EXPECT_NO_THROW(CtrlTThroughTheLoop());
     SetErrorReporter(nullptr);
     EXPECT_EQ(g_reported, L"timer list failed");
+}
+
+// On Windows a handler that returns with an activation context of its own still active ends the program: each
+// dialog, opened from the loop (Ctrl+T) or from inside the clock's menu, leaves the thread's context as found.
+TEST_F(MainFormTest, OpeningEachDialogFromTheKeyboardOrTheMenuLeavesTheActivationContextAsFound) {
+    ShowClock();
+    const auto current = [] {
+        HANDLE context = nullptr;
+        GetCurrentActCtx(&context);
+        if (context) ReleaseActCtx(context);
+        return context;
+    };
+    // A step that acts once its window is there: a key pressed, or the dialog closed.
+    const auto when = [](std::function<HWND()> window, std::function<void(HWND)> act) {
+        return [=] {
+            HWND hwnd = window();
+            if (hwnd) act(hwnd);
+            return hwnd != nullptr;
+        };
+    };
+    const auto close = [](HWND dialog) { PostMessageW(dialog, WM_CLOSE, 0, 0); };
+    HWND clock = form_->Handle();
+    const HANDLE before = current();
+    {
+        ModalScript script({when([] { return FindShownWindow(L"TTimerDlg"); }, close)});
+        CtrlTThroughTheLoop();
+        EXPECT_TRUE(script.Done() && !script.TimedOut()) << "the timer list";
+    }
+    EXPECT_EQ(current(), before) << "Ctrl+T";
+    ModalScript script(
+        {when([clock] { return GetActiveWindow() == clock ? clock : nullptr; }, [](HWND) { PressKeys({VK_APPS}); }),
+         when([] { return FindShownWindow(L"#32768"); }, [](HWND) { PressKeys({'S'}); }),
+         when([] { return FindShownWindow(L"TSetDialog"); }, close)});
+    SetForegroundWindow(clock);
+    const DWORD end = GetTickCount() + 5000;
+    while (!script.Done() && static_cast<LONG>(GetTickCount() - end) < 0) {
+        PumpMessages();
+        Sleep(10);
+    }
+    EXPECT_TRUE(script.Done() && !script.TimedOut()) << "the settings dialog from the menu";
+    EXPECT_EQ(current(), before) << "the menu";
+}
+
+// In a high-contrast theme the clock wears the system's window colour while the theme lasts, read from the
+// screen at its margin; the stored colour comes back after it and is what the settings file keeps. Wine cannot
+// switch the theme on: the query answers as Windows would, and the messages come as Windows sends them.
+TEST_F(MainFormTest, AHighContrastThemeGivesTheClockTheWindowColourAndKeepsTheStoredOne) {
+    ShowClock();
+    const auto margin = [this] {
+        HDC screen = GetDC(nullptr);
+        const COLORREF pixel = GetPixel(screen, form_->Left(), form_->Top());
+        ReleaseDC(nullptr, screen);
+        return pixel;
+    };
+    const std::pair<bool, UINT> steps[] = {
+        {true, WM_SETTINGCHANGE}, {false, WM_SYSCOLORCHANGE}, {true, WM_THEMECHANGED}, {false, WM_SETTINGCHANGE}};
+    for (const auto& [on, message] : steps) {
+        SetHighContrastForTesting(on ? 1 : 0);
+        SendMessageW(form_->Handle(), message, message == WM_SETTINGCHANGE ? SPI_SETHIGHCONTRAST : 0, 0);
+        const COLORREF expected = on ? GetSysColor(COLOR_WINDOW) : RGB(128, 255, 0);
+        const DWORD end = GetTickCount() + 3000;
+        while (margin() != expected && static_cast<LONG>(GetTickCount() - end) < 0) {
+            PumpMessages();
+            Sleep(10);
+        }
+        EXPECT_EQ(margin(), expected) << on << " " << message;
+    }
+    SetHighContrastForTesting(-1);
+    EXPECT_EQ(form_->BackColor, 65408u);
 }
