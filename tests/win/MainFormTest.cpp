@@ -10,6 +10,7 @@
 #include "core/Os.h"
 #include "core/PowerTexts.h"
 #include "settings/MainSettings.h"
+#include "tests/support/TestSupport.h"
 #include "ui/Application.h"
 #include "ui/Wide.h"
 
@@ -20,7 +21,6 @@ LocalTime TestNow() { return g_now; }
 class MainFormTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        SetNowForTesting(TestNow);
         g_now = {2024, 1, 5, 9, 5, 7, 0};
         DeleteFileW(SettingsPath(Os::ExePath()).c_str());
         DeleteFileW(LogPath(Os::ExePath()).c_str());
@@ -30,7 +30,6 @@ protected:
     }
     void TearDown() override {
         form_.reset();
-        SetNowForTesting(nullptr);
         DeleteFileW(SettingsPath(Os::ExePath()).c_str());
         DeleteFileW(LogPath(Os::ExePath()).c_str());
     }
@@ -48,6 +47,7 @@ protected:
         form_->Timer1Timer();
     }
 
+    FixedClock clock_{TestNow};
     std::unique_ptr<TMainForm> form_;
 };
 }  // namespace
