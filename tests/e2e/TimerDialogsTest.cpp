@@ -16,9 +16,7 @@ public:
     explicit TimerDialogs(ClockRun& run) : run_(run), pid_(run.Program().Pid()) {}
 
     HWND OpenList() {
-        Driver::Activate(run_.Clock());
-        Driver::KeyChord({VK_CONTROL, 'T'});
-        list_ = Driver::FindDialog(pid_, L"ダイアログ", 5000);
+        list_ = run_.OpenTimerList();
         const auto views = list_ ? Driver::Children(list_, WC_LISTVIEWW) : std::vector<HWND>{};
         listView_ = views.empty() ? nullptr : views.front();
         return listView_;
@@ -27,13 +25,14 @@ public:
     // Runs a command of the list's popup menu by its access key and returns the window it opens (found by
     // caption). The menu opens by a right-click on a point of the list (which, as in every list view,
     // selects the item there) or, with no point, from the keyboard (Shift+F10 or the context-menu key) for
-    // the selected item. A key that arrives before the menu has the keyboard is lost: then the menu is
-    // closed and the command tried again.
+    // the selected item.
     HWND Command(int x, int y, WORD accessKey, const wchar_t* opens) {
-        return Run([&] { Driver::Click(x, y, Driver::Button::Right); }, accessKey, opens);
+        return Driver::ChooseFromMenu(
+            pid_, [&] { Driver::Click(x, y, Driver::Button::Right); }, accessKey, opens);
     }
     HWND Command(WORD accessKey, const wchar_t* opens, const std::vector<WORD>& menuKeys = {VK_SHIFT, VK_F10}) {
-        return Run([&] { Driver::KeyChord(menuKeys); }, accessKey, opens);
+        return Driver::ChooseFromMenu(
+            pid_, [&] { Driver::KeyChord(menuKeys); }, accessKey, opens);
     }
 
     // Fills in the condition dialog's title and presses Enter, which its OK button answers.
@@ -58,10 +57,6 @@ public:
     HWND ListView() const { return listView_; }
 
 private:
-    HWND Run(const std::function<void()>& open, WORD accessKey, const wchar_t* opens) {
-        return Driver::ChooseFromMenu(pid_, open, accessKey, opens);
-    }
-
     ClockRun& run_;
     DWORD pid_;
     HWND list_ = nullptr;
