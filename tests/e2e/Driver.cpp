@@ -304,7 +304,9 @@ HWND OpenMenu(DWORD pid, const std::function<void()>& open) {
         ReportWindows(pid, "no menu took the keyboard");
         return nullptr;
     }
-    return WaitForWindow(pid, L"#32768", 0);
+    const HWND menu = WaitForWindow(pid, L"#32768", 0);
+    if (!menu) ReportWindows(pid, "the menu closed as soon as it had the keyboard");
+    return menu;
 }
 
 bool MenuClosed(DWORD pid) {
@@ -387,6 +389,11 @@ RECT WindowRect(HWND window) {
 LONG Style(HWND window) { return GetWindowLongW(window, GWL_STYLE); }
 LONG ExStyle(HWND window) { return GetWindowLongW(window, GWL_EXSTYLE); }
 HWND Owner(HWND window) { return GetWindow(window, GW_OWNER); }
+HWND Focus(HWND window) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) ? info.hwndFocus : nullptr;
+}
 bool Visible(HWND window) { return IsWindowVisible(window) != 0; }
 
 std::wstring StoredText(HWND window) {

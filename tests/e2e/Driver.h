@@ -106,6 +106,8 @@ RECT WindowRect(HWND window);  // all zero when the window is gone
 LONG Style(HWND window);
 LONG ExStyle(HWND window);
 HWND Owner(HWND window);
+// The window with the keyboard focus in the thread of `window`; nullptr when none has it.
+HWND Focus(HWND window);
 std::wstring ClassName(HWND window);
 bool Visible(HWND window);
 // The text the system keeps for a window, read without a message: never stalls on a hung window, but

@@ -35,7 +35,7 @@ HWND TimerListCommand(ClockRun& run, WORD accessKey, const wchar_t* opens) {
             Driver::Click(Driver::WindowRect(views.front()).left + 80, firstRow);
             Driver::WaitUntil([&] { return Driver::Send(views.front(), LVM_GETNEXTITEM, -1, LVNI_SELECTED) == 0; },
                               1000);
-            Driver::KeyChord({VK_SHIFT, VK_F10});
+            Driver::Key(VK_APPS);
         },
         accessKey, opens);
 }
