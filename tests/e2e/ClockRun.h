@@ -89,8 +89,12 @@ public:
 private:
     void RightClickLabel() {
         const RECT r = Driver::WindowRect(Clock());
+        const POINT centre{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
         Driver::Activate(Clock());
-        Driver::Click((r.left + r.right) / 2, (r.top + r.bottom) / 2, Driver::Button::Right);
+        // The click goes to whatever window is there: wait until the clock is the one.
+        Driver::WaitUntil([&] { return Driver::ProcessOf(WindowFromPoint(centre)) == program_.Pid(); },
+                          Driver::DefaultTimeoutMs);
+        Driver::Click(centre.x, centre.y, Driver::Button::Right);
     }
 
     TempFolder folder_{"hv"};

@@ -285,8 +285,12 @@ static DWORD MenuLoopThread(DWORD pid) {
 // window in front, and the process's shown windows.
 static void ReportWindows(DWORD pid, const char* missing) {
     const HWND front = GetForegroundWindow();
-    std::fprintf(stderr, "driver: %s; in front: %ls of process %lu\n", missing, ClassName(front).c_str(),
-                 static_cast<unsigned long>(ProcessOf(front)));
+    POINT cursor{};
+    GetCursorPos(&cursor);
+    const HWND pointed = WindowFromPoint(cursor);
+    std::fprintf(stderr, "driver: %s; in front: %ls of process %lu; under the pointer: %ls of process %lu\n", missing,
+                 ClassName(front).c_str(), static_cast<unsigned long>(ProcessOf(front)), ClassName(pointed).c_str(),
+                 static_cast<unsigned long>(ProcessOf(pointed)));
     for (HWND window : TopWindows(pid)) {
         GUITHREADINFO info{};
         info.cbSize = sizeof info;
