@@ -532,9 +532,17 @@ bool KeyChord(const std::vector<WORD>& virtualKeys) {
 }
 
 bool Activate(HWND window, DWORD timeoutMs) {
-    if (GetForegroundWindow() == window) return true;
-    SetForegroundWindow(window);
-    return WaitUntil([&] { return GetForegroundWindow() == window; }, timeoutMs);
+    if (GetForegroundWindow() != window) SetForegroundWindow(window);
+    // The window's own thread makes it active when it handles the request: until then a click or a key may
+    // land in the middle of the activation (and a menu opened by it be closed again).
+    return WaitUntil(
+        [&] {
+            GUITHREADINFO info{};
+            info.cbSize = sizeof info;
+            return GetForegroundWindow() == window &&
+                   GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) && info.hwndActive == window;
+        },
+        timeoutMs);
 }
 
 // ---------------------------------------------------------------------------------------------------------

@@ -155,7 +155,8 @@ bool Key(WORD virtualKey);
 // Presses the keys in order and releases them in reverse: KeyChord({VK_CONTROL, 'T'}).
 bool KeyChord(const std::vector<WORD>& virtualKeys);
 
-// Makes `window` the foreground window (where keys go); true when it is within the time-out.
+// Makes `window` the foreground window (where keys go) and waits until its thread has made it active; true
+// when that happens within the time-out.
 bool Activate(HWND window, DWORD timeoutMs = DefaultTimeoutMs);
 
 // ---------------------------------------------------------------------------------------------------------
