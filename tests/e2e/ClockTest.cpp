@@ -22,9 +22,17 @@ std::wstring WaitForClockTitle(ClockRun& run) {
 
 bool Topmost(HWND window) { return (Driver::ExStyle(window) & WS_EX_TOPMOST) != 0; }
 
+// Clicks the middle of a window once it is the window there (a dialog may show before it stands in place).
 void ClickCentre(HWND window) {
-    const RECT r = Driver::WindowRect(window);
-    Driver::Click((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    POINT centre{};
+    Driver::WaitUntil(
+        [&] {
+            const RECT r = Driver::WindowRect(window);
+            centre = {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+            return WindowFromPoint(centre) == window;
+        },
+        Driver::DefaultTimeoutMs);
+    Driver::Click(centre.x, centre.y);
 }
 }  // namespace
 
