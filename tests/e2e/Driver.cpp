@@ -303,14 +303,18 @@ static void ReportWindows(DWORD pid, const char* missing) {
 }
 
 HWND OpenMenu(DWORD pid, const std::function<void()>& open) {
-    open();
-    if (!WaitUntil([&] { return MenuLoopThread(pid) != 0; }, 2 * DefaultTimeoutMs)) {
-        ReportWindows(pid, "no menu took the keyboard");
-        return nullptr;
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        open();
+        if (!WaitUntil([&] { return MenuLoopThread(pid) != 0; }, 2 * DefaultTimeoutMs)) {
+            ReportWindows(pid, "no menu took the keyboard");
+            return nullptr;
+        }
+        if (HWND menu = WaitForWindow(pid, L"#32768", 0)) return menu;
+        // Seen under Wine: a menu opened just after a dialog of the program closed may close again before any
+        // key reaches it. Reported, and opened once more.
+        ReportWindows(pid, "the menu closed as soon as it had the keyboard");
     }
-    const HWND menu = WaitForWindow(pid, L"#32768", 0);
-    if (!menu) ReportWindows(pid, "the menu closed as soon as it had the keyboard");
-    return menu;
+    return nullptr;
 }
 
 bool MenuClosed(DWORD pid) {
