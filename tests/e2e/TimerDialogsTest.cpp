@@ -44,7 +44,8 @@ public:
         ASSERT_FALSE(edits.empty());
         Driver::Send(edits.front(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(title.c_str()));
         Driver::Key(VK_RETURN);
-        ASSERT_TRUE(Driver::WaitUntil([&] { return !IsWindow(dialog) || !Driver::Visible(dialog); }, 3000));
+        // Gone, not only hidden: until then its modal loop takes the keys meant for the list.
+        ASSERT_TRUE(Driver::WaitUntil([&] { return !IsWindow(dialog); }, 3000));
     }
 
     static void Press(HWND dialog, const wchar_t* caption) {
