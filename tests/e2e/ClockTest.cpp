@@ -60,7 +60,7 @@ TEST(Clock, FirstRunShowsTheCompactClockTicksAndSavesDefaults) {
     EXPECT_EQ(label.top - r.top, 1);
 
     // The ground shows at the margin: red 128, green 255, blue 0.
-    EXPECT_EQ(Driver::ScreenPixel(r.left, r.top), RGB(128, 255, 0));
+    EXPECT_TRUE(Driver::WaitUntil([&] { return Driver::ScreenPixel(r.left, r.top) == RGB(128, 255, 0); }, 3000));
 
     ASSERT_TRUE(run.Close());
     EXPECT_EQ(run.LogTexts(), (std::vector<std::string>{"Program Start", "Program End"}));
@@ -82,7 +82,8 @@ TEST(Clock, StoredSettingsAreAppliedAndWrittenBack) {
         },
         3000))
         << "title mode 1 shows hours and minutes: " << Driver::Utf8(title);
-    EXPECT_EQ(Driver::ScreenPixel(r.left, r.top), RGB(255, 0, 0));
+    EXPECT_TRUE(Driver::WaitUntil([&] { return Driver::ScreenPixel(r.left, r.top) == RGB(255, 0, 0); }, 3000))
+        << "the stored colour, once drawn";
     ASSERT_TRUE(run.Close());
     EXPECT_EQ(run.Ini(),
               "[Horvane2010]\r\nTop=120\r\nLeft=300\r\nFront=1\r\nTaskBar=1\r\nColor=255\r\n[Other]\r\nk=v\r\n");
