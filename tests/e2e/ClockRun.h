@@ -7,19 +7,19 @@
 #include <string>
 #include <vector>
 
+#include "core/Os.h"
 #include "tests/e2e/Driver.h"
+#include "tests/support/TestSupport.h"
 
 class ClockRun {
 public:
     // Starts the clock with the given settings file content (none when empty).
     explicit ClockRun(const std::string& settings = "", int showCmd = SW_SHOWNORMAL, bool waitForClock = true) {
-        folder_ = Driver::MakeTempFolder(L"hv");
-        exe_ = folder_ + L"\\Horvane2010.exe";
         EXPECT_TRUE(Driver::CopyFileTo(Driver::ExeFolder() + L"\\Horvane2010.exe", exe_));
         if (!settings.empty()) {
             EXPECT_TRUE(Driver::WriteBytes(IniPath(), settings));
         }
-        program_ = Driver::Program::Start(exe_, folder_, showCmd);
+        program_ = Driver::Program::Start(exe_, Folder(), showCmd);
         EXPECT_NE(program_.Pid(), 0u);
         app_ = Driver::WaitForWindow(program_.Pid(), L"Horvane2010.Application", 15000, false);
         if (waitForClock) {
@@ -27,10 +27,7 @@ public:
             EXPECT_NE(clock_, nullptr);
         }
     }
-    ~ClockRun() {
-        program_.Kill();
-        Driver::RemoveTree(folder_);
-    }
+    ~ClockRun() { program_.Kill(); }
     ClockRun(const ClockRun&) = delete;
     ClockRun& operator=(const ClockRun&) = delete;
 
@@ -45,11 +42,11 @@ public:
         return children.empty() ? nullptr : children.front();
     }
     std::wstring Title() const { return Driver::Text(app_).value_or(L"?"); }
-    std::wstring IniPath() const { return folder_ + L"\\Horvane2010.ini"; }
-    std::wstring LogPath() const { return folder_ + L"\\Horvane2010.log"; }
-    const std::wstring& Folder() const { return folder_; }
-    std::string Ini() const { return Driver::ReadBytes(IniPath()).value_or("<no file>"); }
-    std::string Log() const { return Driver::ReadBytes(LogPath()).value_or(""); }
+    std::wstring IniPath() const { return folder_.File("Horvane2010.ini"); }
+    std::wstring LogPath() const { return folder_.File("Horvane2010.log"); }
+    std::wstring Folder() const { return folder_.Path().native(); }
+    std::string Ini() const { return Os::ReadFileBytes(IniPath()).value_or("<no file>"); }
+    std::string Log() const { return Os::ReadFileBytes(LogPath()).value_or(""); }
 
     // Closes the clock as the menu's end command does, and waits for the process to end.
     bool Close() {
@@ -59,23 +56,49 @@ public:
 
     // The event texts of the log, each line checked for its timestamp prefix and CR LF.
     std::vector<std::string> LogTexts() const {
-        static const std::regex line(R"((\d{4})/(\d{2})/(\d{2}) (\d{2}):(\d{2}):(\d{2}) ([^\r\n]*)\r\n)");
+        bool whole = false;
         std::vector<std::string> texts;
-        const std::string log = Log();
-        auto begin = std::sregex_iterator(log.begin(), log.end(), line);
-        size_t consumed = 0;
-        for (auto it = begin; it != std::sregex_iterator(); ++it) {
-            EXPECT_EQ(static_cast<size_t>(it->position()), consumed) << "malformed bytes in the log";
-            consumed = static_cast<size_t>(it->position() + it->length());
-            texts.push_back((*it)[7].str());
-        }
-        EXPECT_EQ(consumed, log.size()) << "the log ends with a partial line";
+        for (const LogLine& line : ParseLog(Log(), &whole)) texts.push_back(line.Text);
+        EXPECT_TRUE(whole) << "malformed bytes in the log";
         return texts;
     }
 
+    // The clock's menu, opened as a user does: a right-click on the label of the clock in front.
+    HWND OpenMenu() {
+        return Driver::OpenMenu(program_.Pid(), [this] { RightClickLabel(); });
+    }
+    // The settings dialog, opened from the menu.
+    HWND OpenSettings() {
+        return Driver::ChooseFromMenu(
+            program_.Pid(), [this] { RightClickLabel(); }, 'S', L"設定");
+    }
+    // The timer list, opened by its shortcut.
+    HWND OpenTimerList() {
+        Driver::Activate(Clock());
+        Driver::KeyChord({VK_CONTROL, 'T'});
+        return Driver::FindDialog(program_.Pid(), L"ダイアログ", 2 * Driver::DefaultTimeoutMs);
+    }
+    // True once the clock has handled all input sent so far: input is handled in order, so once a
+    // right-click sent after it has opened the menu (closed again at once), the rest is done too.
+    bool InputHandled() {
+        if (!OpenMenu()) return false;
+        Driver::Key(VK_ESCAPE);
+        return Driver::MenuClosed(program_.Pid());
+    }
+
 private:
-    std::wstring folder_;
-    std::wstring exe_;
+    void RightClickLabel() {
+        const RECT r = Driver::WindowRect(Clock());
+        const POINT centre{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+        Driver::Activate(Clock());
+        // The click goes to whatever window is there: wait until the clock is the one.
+        Driver::WaitUntil([&] { return Driver::ProcessOf(WindowFromPoint(centre)) == program_.Pid(); },
+                          Driver::DefaultTimeoutMs);
+        Driver::Click(centre.x, centre.y, Driver::Button::Right);
+    }
+
+    TempFolder folder_{"hv"};
+    std::wstring exe_ = folder_.File("Horvane2010.exe");
     Driver::Program program_;
     HWND app_ = nullptr;
     HWND clock_ = nullptr;

@@ -52,8 +52,6 @@ public:
     bool WaitForExit(DWORD timeoutMs, DWORD* exitCode = nullptr);
     // Terminates the process (exit code 1) and waits for it to be gone.
     void Kill();
-    // Lets the process outlive this object (for a command-line tool that only starts it).
-    void Detach();
 
 private:
     void Reset();
@@ -66,9 +64,6 @@ private:
 // Processes whose executable file name is `exeName` (compared case-insensitively; a path in `exeName`
 // is ignored, only its file name counts).
 std::vector<DWORD> ProcessesByExe(const std::wstring& exeName);
-
-// True when a process with this id exists and has not ended.
-bool ProcessRunning(DWORD pid);
 
 // ---------------------------------------------------------------------------------------------------------
 // Finding windows
@@ -84,8 +79,13 @@ HWND WaitForWindow(DWORD pid, const wchar_t* className, DWORD timeoutMs, bool mu
 // A visible top-level window of `pid` with this caption: a dialog box (#32770) first, else a window of
 // any class. Waits up to the time-out; nullptr when none appears.
 HWND FindDialog(DWORD pid, const wchar_t* caption, DWORD timeoutMs);
-// Opens a popup menu by `open` and chooses an item by its access key; returns the window it opens (found by
-// caption). A key that arrives before the menu has the keyboard is lost: then the command is tried again.
+// Opens a popup menu of `pid` by `open` and returns it once its loop has the keyboard (a key sent before
+// that goes to the window that had it, and is lost to the menu); nullptr when no menu comes in time.
+HWND OpenMenu(DWORD pid, const std::function<void()>& open);
+// No menu of `pid` is shown or has the keyboard any more.
+bool MenuClosed(DWORD pid);
+// Opens a popup menu by `open`, chooses an item by its access key, and returns the window the item opens
+// (found by caption); nullptr when the menu or the window does not come.
 HWND ChooseFromMenu(DWORD pid, const std::function<void()>& open, WORD accessKey, const wchar_t* caption);
 
 // All descendants of `parent` (not only direct children), in Z order, optionally only of one class.
@@ -102,11 +102,12 @@ HWND FindChild(HWND parent, const wchar_t* className, const std::wstring& text);
 // hung program never reads as an empty caption.
 std::optional<std::wstring> Text(HWND window, DWORD timeoutMs = DefaultTimeoutMs);
 
-RECT WindowRect(HWND window);          // all zero when the window is gone
-RECT ClientRectOnScreen(HWND window);  // the client area in screen coordinates
+RECT WindowRect(HWND window);  // all zero when the window is gone
 LONG Style(HWND window);
 LONG ExStyle(HWND window);
 HWND Owner(HWND window);
+// The window with the keyboard focus in the thread of `window`; nullptr when none has it.
+HWND Focus(HWND window);
 std::wstring ClassName(HWND window);
 bool Visible(HWND window);
 // The text the system keeps for a window, read without a message: never stalls on a hung window, but
@@ -117,9 +118,6 @@ DWORD ProcessOf(HWND window);
 // The colour at a screen point, CLR_INVALID outside the screen. Reads what is really shown, so a
 // window covered by another reads as the one on top.
 COLORREF ScreenPixel(int x, int y);
-
-// Saves a screen rectangle as a 24-bit BMP file.
-bool CaptureScreen(const RECT& area, const std::wstring& bmpPath);
 
 // ---------------------------------------------------------------------------------------------------------
 // Messages
@@ -156,33 +154,22 @@ bool Drag(Button button, int fromX, int fromY, int toX, int toY, int steps = 10,
 bool Key(WORD virtualKey);
 // Presses the keys in order and releases them in reverse: KeyChord({VK_CONTROL, 'T'}).
 bool KeyChord(const std::vector<WORD>& virtualKeys);
-// Types text as characters, independent of the keyboard layout.
-bool TypeText(const std::wstring& text);
 
-// Makes `window` the foreground window (where keys go); true when it is within the time-out.
+// Makes `window` the foreground window (where keys go) and waits until its thread has made it active; true
+// when that happens within the time-out.
 bool Activate(HWND window, DWORD timeoutMs = DefaultTimeoutMs);
 
 // ---------------------------------------------------------------------------------------------------------
 // Text and files
 
 std::string Utf8(const std::wstring& text);
-std::wstring FromUtf8(const std::string& text);
 // Bytes in a code page (932 for the program's files) as UTF-16, for comparing and printing.
 std::wstring FromCodePage(const std::string& bytes, UINT codePage);
 
-// A new, empty folder under %TEMP% named `prefix` plus a unique suffix; empty when none can be made.
-std::wstring MakeTempFolder(const wchar_t* prefix);
-// Copies a file, replacing the target. When `target` is an existing folder the copy goes into it under
-// the source's file name.
+// Copies a file, replacing the target.
 bool CopyFileTo(const std::wstring& source, const std::wstring& target);
-// The whole file, byte for byte; nullopt when it does not exist or cannot be read.
-std::optional<std::string> ReadBytes(const std::wstring& path);
-// Creates or truncates the file and writes exactly these bytes.
+// Creates or truncates the file and writes exactly these bytes (read them back with Os::ReadFileBytes).
 bool WriteBytes(const std::wstring& path, const std::string& bytes);
-bool FileExists(const std::wstring& path);
-// Deletes a file or a folder with everything in it (read-only files too; links are removed, never
-// followed). Refuses a drive root or an empty path. True when nothing is left.
-bool RemoveTree(const std::wstring& path);
 
 // Folder of the running executable.
 std::wstring ExeFolder();

@@ -7,7 +7,9 @@
 #include <mutex>
 #include <thread>
 
+#include "core/Os.h"
 #include "tests/e2e/Driver.h"
+#include "tests/support/TestSupport.h"
 
 namespace {
 
@@ -46,9 +48,12 @@ public:
     HWND Label() const { return label_; }
     HWND Owned() const { return owned_; }
     void Release() { released_ = true; }
-    void Block() {
+    // Returns once the window's thread is busy, or false when it never gets there.
+    bool Block() {
         released_ = false;
+        blocked_ = false;
         Driver::Post(window_, BlockMessage);
+        return Driver::WaitUntil([this] { return blocked_.load(); }, Driver::DefaultTimeoutMs);
     }
 
     std::vector<Event> Events() {
@@ -129,6 +134,7 @@ private:
             case AnswerMessage:
                 return 42 + static_cast<LRESULT>(wParam);
             case BlockMessage:
+                self->blocked_ = true;
                 while (!self->released_) Sleep(1);
                 return 0;
             case WM_DESTROY:
@@ -141,6 +147,7 @@ private:
     std::thread thread_;
     std::atomic<bool> ready_{false};
     std::atomic<bool> released_{true};
+    std::atomic<bool> blocked_{false};
     HWND window_ = nullptr;
     HWND label_ = nullptr;
     HWND owned_ = nullptr;
@@ -188,7 +195,7 @@ TEST_F(DriverWindow, ReadsTextGeometryStylesAndOwnership) {
     EXPECT_EQ(window.right, ProbeRect.right);
     EXPECT_EQ(window.bottom, ProbeRect.bottom);
     // A popup without a border: the client area is the whole window.
-    const RECT label = Driver::ClientRectOnScreen(probe_.Label());
+    const RECT label = Driver::WindowRect(probe_.Label());
     EXPECT_EQ(label.left, ProbeRect.left + 10);
     EXPECT_EQ(label.top, ProbeRect.top + 200);
     EXPECT_EQ(label.right - label.left, 150);
@@ -203,7 +210,7 @@ TEST_F(DriverWindow, ReadsTextGeometryStylesAndOwnership) {
 
 TEST_F(DriverWindow, AHungWindowAnswersNothingWithinTheTimeOutNeverAnEmptyText) {
     EXPECT_EQ(Driver::Send(probe_.Window(), AnswerMessage, 8, 0), 50);
-    probe_.Block();
+    ASSERT_TRUE(probe_.Block());
     const ULONGLONG start = GetTickCount64();
     EXPECT_EQ(Driver::Text(probe_.Window(), 200), std::nullopt);
     EXPECT_EQ(Driver::Send(probe_.Window(), AnswerMessage, 0, 0, 200), std::nullopt);
@@ -227,33 +234,9 @@ TEST(DriverGoneWindow, ReadsAsNothing) {
     EXPECT_EQ(Driver::WindowRect(gone).right, 0);
 }
 
-TEST_F(DriverWindow, ScreenPixelAndCaptureShowThePaintedColour) {
+TEST_F(DriverWindow, ScreenPixelShowsThePaintedColour) {
     const POINT inside = ClientToScreenPoint(probe_.Window(), 30, 20);
-    ASSERT_TRUE(Driver::WaitUntil([&] { return Driver::ScreenPixel(inside.x, inside.y) == ProbeColour; }, 3000));
-
-    // A block across the top-left corner, one pixel outside on each side: the file must hold every pixel
-    // where the screen shows it, rows bottom-up as BMP stores them.
-    const std::wstring folder = Driver::MakeTempFolder(L"hvcapture");
-    const std::wstring bmp = folder + L"\\corner.bmp";
-    const RECT corner{ProbeRect.left - 1, ProbeRect.top - 1, ProbeRect.left + 3, ProbeRect.top + 1};
-    ASSERT_TRUE(Driver::CaptureScreen(corner, bmp));
-    const auto file = Driver::ReadBytes(bmp);
-    Driver::RemoveTree(folder);
-    ASSERT_TRUE(file.has_value());
-    const size_t stride = 12;  // 4 pixels x 3 bytes, already a multiple of four
-    ASSERT_EQ(file->size(), 54 + 2 * stride);
-    EXPECT_EQ(file->substr(0, 2), "BM");
-    for (int y = corner.top; y < corner.bottom; ++y) {
-        for (int x = corner.left; x < corner.right; ++x) {
-            const char* bgr = file->data() + 54 + (corner.bottom - 1 - y) * stride + (x - corner.left) * 3;
-            const COLORREF captured =
-                RGB(static_cast<BYTE>(bgr[2]), static_cast<BYTE>(bgr[1]), static_cast<BYTE>(bgr[0]));
-            EXPECT_EQ(captured, Driver::ScreenPixel(x, y)) << x << "," << y;
-            if (x >= ProbeRect.left && y >= ProbeRect.top) {
-                EXPECT_EQ(captured, ProbeColour) << x << "," << y;
-            }
-        }
-    }
+    EXPECT_TRUE(Driver::WaitUntil([&] { return Driver::ScreenPixel(inside.x, inside.y) == ProbeColour; }, 3000));
 }
 
 TEST(DriverInput, MouseMoveReachesEveryPixelOfTheVirtualScreen) {
@@ -321,11 +304,10 @@ TEST_F(DriverWindow, KeysReachTheActiveWindowWithTheirModifiersHeld) {
     ASSERT_TRUE(Driver::Activate(probe_.Window()));
     ASSERT_TRUE(Driver::KeyChord({VK_CONTROL, 'T'}));
     ASSERT_TRUE(Driver::Key(VK_ESCAPE));
-    ASSERT_TRUE(Driver::TypeText(L"あ"));
     ASSERT_TRUE(Driver::WaitUntil(
         [&] {
-            const auto chars = probe_.EventsOf(WM_CHAR);
-            return !chars.empty() && chars.back().wParam == static_cast<WPARAM>(L'あ');
+            const auto keys = probe_.EventsOf(WM_KEYDOWN);
+            return !keys.empty() && keys.back().wParam == VK_ESCAPE;
         },
         Driver::DefaultTimeoutMs));
 
@@ -394,7 +376,6 @@ TEST(DriverProgram, ARunningProgramIsFoundByNameAndEndsWithItsOwner) {
         ASSERT_TRUE(program);
         pid = program.Pid();
         EXPECT_TRUE(program.Running());
-        EXPECT_TRUE(Driver::ProcessRunning(pid));
         const auto pids = Driver::ProcessesByExe(L"C:\\anywhere\\PING.EXE");
         EXPECT_NE(std::find(pids.begin(), pids.end(), pid), pids.end());
         watch = OpenProcess(SYNCHRONIZE, FALSE, pid);
@@ -405,88 +386,23 @@ TEST(DriverProgram, ARunningProgramIsFoundByNameAndEndsWithItsOwner) {
     }
     EXPECT_EQ(WaitForSingleObject(watch, 5000), WAIT_OBJECT_0);
     CloseHandle(watch);
-    EXPECT_FALSE(Driver::ProcessRunning(pid));
 }
 
 // ---------------------------------------------------------------------------------------------------------
 
 TEST(DriverFiles, WrittenBytesReadBackExactly) {
-    const std::wstring folder = Driver::MakeTempFolder(L"hvfiles");
-    ASSERT_FALSE(folder.empty());
+    const TempFolder folder("hvfiles");
     const std::string bytes("[Clock]\r\nA=\x95\x5C\x83\x5C\x00\xFF\n", 17);
-    ASSERT_TRUE(Driver::WriteBytes(folder + L"\\a.ini", bytes));
-    EXPECT_EQ(Driver::ReadBytes(folder + L"\\a.ini"), bytes);
-    ASSERT_TRUE(Driver::WriteBytes(folder + L"\\a.ini", ""));
-    EXPECT_EQ(Driver::ReadBytes(folder + L"\\a.ini"), "");  // empty, which is not missing
-    EXPECT_EQ(Driver::ReadBytes(folder + L"\\missing.ini"), std::nullopt);
-    EXPECT_FALSE(Driver::FileExists(folder + L"\\missing.ini"));
-    EXPECT_FALSE(Driver::FileExists(folder));
-    Driver::RemoveTree(folder);
+    ASSERT_TRUE(Driver::WriteBytes(folder.File("a.ini"), bytes));
+    EXPECT_EQ(Os::ReadFileBytes(folder.File("a.ini")), bytes);
+    ASSERT_TRUE(Driver::WriteBytes(folder.File("a.ini"), ""));
+    EXPECT_EQ(Os::ReadFileBytes(folder.File("a.ini")), "");  // empty, which is not missing
 }
 
-TEST(DriverFiles, TempFoldersAreNewAndEmpty) {
-    const std::wstring a = Driver::MakeTempFolder(L"hvtemp");
-    const std::wstring b = Driver::MakeTempFolder(L"hvtemp");
-    ASSERT_FALSE(a.empty());
-    EXPECT_NE(a, b);
-    EXPECT_NE(a.back(), L'\\');
-    WIN32_FIND_DATAW found;
-    const HANDLE search = FindFirstFileW((a + L"\\*").c_str(), &found);
-    int entries = 0;
-    if (search != INVALID_HANDLE_VALUE) {
-        do ++entries;
-        while (FindNextFileW(search, &found));
-        FindClose(search);
-    }
-    EXPECT_EQ(entries, 2);  // "." and ".."
-    Driver::RemoveTree(a);
-    Driver::RemoveTree(b);
-}
-
-TEST(DriverFiles, CopyGoesIntoAFolderOrToAPath) {
-    const std::wstring folder = Driver::MakeTempFolder(L"hvcopy");
-    ASSERT_TRUE(Driver::WriteBytes(folder + L"\\source.txt", "abc"));
-    CreateDirectoryW((folder + L"\\sub").c_str(), nullptr);
-    EXPECT_TRUE(Driver::CopyFileTo(folder + L"\\source.txt", folder + L"\\sub"));
-    EXPECT_EQ(Driver::ReadBytes(folder + L"\\sub\\source.txt"), "abc");
-    ASSERT_TRUE(Driver::WriteBytes(folder + L"\\target.txt", "old content"));
-    EXPECT_TRUE(Driver::CopyFileTo(folder + L"\\source.txt", folder + L"\\target.txt"));
-    EXPECT_EQ(Driver::ReadBytes(folder + L"\\target.txt"), "abc");
-    EXPECT_FALSE(Driver::CopyFileTo(folder + L"\\missing.txt", folder + L"\\sub"));
-    Driver::RemoveTree(folder);
-}
-
-TEST(DriverFiles, RemoveTreeDeletesEverythingBelowButRefusesRoots) {
-    const std::wstring folder = Driver::MakeTempFolder(L"hvremove");
-    CreateDirectoryW((folder + L"\\a").c_str(), nullptr);
-    CreateDirectoryW((folder + L"\\a\\b").c_str(), nullptr);
-    ASSERT_TRUE(Driver::WriteBytes(folder + L"\\a\\b\\locked.ini", "x"));
-    SetFileAttributesW((folder + L"\\a\\b\\locked.ini").c_str(), FILE_ATTRIBUTE_READONLY);
-    ASSERT_TRUE(Driver::WriteBytes(folder + L"\\top.log", "y"));
-    EXPECT_TRUE(Driver::RemoveTree(folder));
-    EXPECT_EQ(GetFileAttributesW(folder.c_str()), INVALID_FILE_ATTRIBUTES);
-    EXPECT_TRUE(Driver::RemoveTree(folder));  // nothing left to remove is success
-
-    for (const wchar_t* root : {L"", L"C:", L"C:\\", L"C:/", L"\\\\server\\share", L"\\\\server\\share\\",
-                                L"relative\\folder", L"\\rooted-on-current-drive"}) {
-        EXPECT_FALSE(Driver::RemoveTree(root)) << Driver::Utf8(root);
-    }
-}
-
-TEST(DriverText, ConvertsBetweenUtf16Utf8AndCodePage932) {
-    struct Case {
-        std::wstring wide;
-        std::string utf8;
-    } cases[] = {
-        {L"", ""},
-        {L"Clock 1", "Clock 1"},
-        {L"睡眠", "\xE7\x9D\xA1\xE7\x9C\xA0"},
-        {L"\U00020BB7", "\xF0\xA0\xAE\xB7"},  // outside the basic plane: a surrogate pair
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(Driver::Utf8(c.wide), c.utf8);
-        EXPECT_EQ(Driver::FromUtf8(c.utf8), c.wide);
-    }
+TEST(DriverText, ConvertsUtf16ToUtf8AndCodePage932ToUtf16) {
+    EXPECT_EQ(Driver::Utf8(L""), "");
+    EXPECT_EQ(Driver::Utf8(L"睡眠"), "\xE7\x9D\xA1\xE7\x9C\xA0");
+    EXPECT_EQ(Driver::Utf8(L"\U00020BB7"), "\xF0\xA0\xAE\xB7");  // outside the basic plane: a surrogate pair
     // Trail byte 0x5C is part of the character, never a backslash.
     EXPECT_EQ(Driver::FromCodePage("\x95\x5C\x83\x5C", 932), L"表ソ");
 }

@@ -13,21 +13,8 @@
 namespace {
 constexpr char kTimer[] = "TimerData00=a,0,12:00:00,0\r\n";
 
-HWND OpenSettings(ClockRun& run) {
-    const RECT r = Driver::WindowRect(run.Clock());
-    return Driver::ChooseFromMenu(
-        run.Program().Pid(),
-        [&] {
-            Driver::Activate(run.Clock());
-            Driver::Click(r.left + 20, r.top + 8, Driver::Button::Right);
-        },
-        'S', L"設定");
-}
-
 HWND OpenTimerList(ClockRun& run) {
-    Driver::Activate(run.Clock());
-    Driver::KeyChord({VK_CONTROL, 'T'});
-    HWND list = Driver::FindDialog(run.Program().Pid(), L"ダイアログ", 5000);
+    HWND list = run.OpenTimerList();
     // At its first activation it moves to its stored place (320, 320 when none is stored).
     if (list) Driver::WaitUntil([&] { return Driver::WindowRect(list).left == 320; }, 3000);
     return list;
@@ -48,7 +35,7 @@ HWND TimerListCommand(ClockRun& run, WORD accessKey, const wchar_t* opens) {
             Driver::Click(Driver::WindowRect(views.front()).left + 80, firstRow);
             Driver::WaitUntil([&] { return Driver::Send(views.front(), LVM_GETNEXTITEM, -1, LVNI_SELECTED) == 0; },
                               1000);
-            Driver::KeyChord({VK_SHIFT, VK_F10});
+            Driver::Key(VK_APPS);
         },
         accessKey, opens);
 }
@@ -63,10 +50,10 @@ struct OpenDialog {
 
 TEST(EndSession, WithEachDialogOpenEverythingIsSavedAndLoggedBeforeTheAnswerAndNothingAfter) {
     const OpenDialog cases[] = {
-        {"settings", OpenSettings, false, false},
+        {"settings", [](ClockRun& run) { return run.OpenSettings(); }, false, false},
         {"colour chooser",
          [](ClockRun& run) -> HWND {
-             HWND settings = OpenSettings(run);
+             HWND settings = run.OpenSettings();
              const auto edits = settings ? Driver::Children(settings, L"Edit") : std::vector<HWND>{};
              if (edits.empty()) return nullptr;
              const RECT r = Driver::WindowRect(edits.front());

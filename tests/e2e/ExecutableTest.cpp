@@ -182,9 +182,7 @@ TEST(Executable, LoadsTheVersion6CommonControlsWithTheFirstDialog) {
     ClockRun run;
     ASSERT_NE(run.Clock(), nullptr);
     EXPECT_EQ(CommonControlsPath(run.Program().Pid()), L"");
-    ASSERT_TRUE(Driver::Activate(run.Clock()));
-    Driver::KeyChord({VK_CONTROL, 'T'});
-    HWND list = Driver::FindDialog(run.Program().Pid(), L"ダイアログ", 5000);
+    HWND list = run.OpenTimerList();
     ASSERT_NE(list, nullptr);
     const std::wstring path = CommonControlsPath(run.Program().Pid());
     EXPECT_NE(path.find(L"common-controls"), std::wstring::npos) << path;

@@ -24,35 +24,14 @@ line breaks and backslashes in TEXT are written \t \r \n \\):
   children HWND [--class C]                     descendants of a window
   wait-window (--pid N | --exe NAME) --class C [--timeout MS] [--hidden]
                                                 prints the HWND of the first (visible) match
-  find-dialog (--pid N | --exe NAME) CAPTION [--timeout MS] [--hex]
   text HWND                                     WM_GETTEXT, as it is
-  rect HWND | client-rect HWND                  LEFT TOP RIGHT BOTTOM WIDTH HEIGHT on the screen
-  style HWND                                    STYLE EXSTYLE in hex
-  owner HWND | class HWND
-  wait-text HWND TEXT [--timeout MS] [--hex]    prints the milliseconds waited
-  wait-text-change HWND [--timeout MS]          prints MS<tab>HH:MM:SS.mmm<tab>NEW TEXT
+  rect HWND                                     LEFT TOP RIGHT BOTTOM WIDTH HEIGHT on the screen
 Messages (MSG is a number or a name such as WM_CLOSE, WM_USER+3; numbers are decimal or 0x hex):
   send HWND MSG WPARAM LPARAM [--timeout MS]    prints the result
-  post HWND MSG WPARAM LPARAM
   close HWND                                    posts WM_CLOSE
-Screen:
-  pixel X Y                                     prints RRGGBB
-  capture LEFT TOP RIGHT BOTTOM FILE.bmp | capture HWND FILE.bmp
-Input (real input, to whatever is under the cursor or in the foreground):
-  move X Y | click X Y | double-click X Y       [--right | --middle]
-  drag X1 Y1 X2 Y2 [--steps N] [--right | --middle]
-  key KEY...                                    each KEY a chord: ctrl+t, escape, alt+f4, 0x41
-  type TEXT [--hex]
-  activate HWND
-With --hex, TEXT and CAPTION are the hex digits of their UTF-8 bytes (e.g. from xxd -p), for hosts where
-Wine mangles non-ASCII arguments (a missing glibc locale).
 Processes:
-  start EXEPATH [--min | --show N] [--cwd DIR] [-- ARGUMENTS...]   prints the PID
-  pids --exe NAME
   wait-exit (--pid N | --exe NAME) [--timeout MS]                 prints the exit code when known
-  kill (--pid N | --exe NAME)
 )";
-
 // ---------------------------------------------------------------------------------------------------------
 // Output: UTF-8 bytes for a pipe or a file, so a Linux script reads them whatever the code page; a real
 // console gets UTF-16.
@@ -215,45 +194,10 @@ std::optional<long long> ParseValue(const std::wstring& text) {
     return found->second + *offset;
 }
 
-struct KeyName {
-    const wchar_t* name;
-    WORD vk;
-};
-
-constexpr KeyName KeyNames[] = {
-    {L"ctrl", VK_CONTROL},  {L"control", VK_CONTROL}, {L"shift", VK_SHIFT},   {L"alt", VK_MENU},
-    {L"win", VK_LWIN},      {L"esc", VK_ESCAPE},      {L"escape", VK_ESCAPE}, {L"enter", VK_RETURN},
-    {L"return", VK_RETURN}, {L"tab", VK_TAB},         {L"space", VK_SPACE},   {L"backspace", VK_BACK},
-    {L"delete", VK_DELETE}, {L"del", VK_DELETE},      {L"insert", VK_INSERT}, {L"home", VK_HOME},
-    {L"end", VK_END},       {L"pgup", VK_PRIOR},      {L"pageup", VK_PRIOR},  {L"pgdn", VK_NEXT},
-    {L"pagedown", VK_NEXT}, {L"up", VK_UP},           {L"down", VK_DOWN},     {L"left", VK_LEFT},
-    {L"right", VK_RIGHT},   {L"apps", VK_APPS},       {L"menu", VK_APPS},
-};
-
-std::optional<WORD> ParseKey(std::wstring name) {
-    for (auto& c : name) c = static_cast<wchar_t>(std::towlower(c));
-    if (name.size() == 1 && ((name[0] >= L'a' && name[0] <= L'z') || (name[0] >= L'0' && name[0] <= L'9'))) {
-        return static_cast<WORD>(std::towupper(name[0]));
-    }
-    for (const auto& key : KeyNames) {
-        if (name == key.name) return key.vk;
-    }
-    if (name.size() >= 2 && name[0] == L'f') {
-        const auto n = ParseNumber(name.substr(1));
-        if (n && *n >= 1 && *n <= 24) return static_cast<WORD>(VK_F1 + *n - 1);
-    }
-    if (name.rfind(L"0x", 0) == 0) {
-        const auto n = ParseNumber(name);
-        if (n && *n > 0 && *n < 0xFF) return static_cast<WORD>(*n);
-    }
-    return std::nullopt;
-}
-
 class Args {
 public:
     Args(int argc, wchar_t** argv) {
-        static const wchar_t* const withValue[] = {L"--pid",   L"--exe", L"--class", L"--timeout",
-                                                   L"--steps", L"--cwd", L"--show"};
+        static const wchar_t* const withValue[] = {L"--pid", L"--exe", L"--class", L"--timeout"};
         for (int i = 2; i < argc; ++i) {
             const std::wstring arg = argv[i];
             if (arg == L"--") {
@@ -348,26 +292,6 @@ std::optional<HWND> ParseWindow(const std::wstring& text) {
     return window;
 }
 
-// A text argument as given, or with --hex as the hex digits of its UTF-8 bytes: where the host's locale is
-// missing, Wine can turn non-ASCII command-line bytes into other characters before wmain sees them.
-std::optional<std::wstring> TextArg(const Args& args, const std::wstring& given) {
-    if (!args.Has(L"--hex")) return given;
-    if (given.size() % 2 != 0) return std::nullopt;
-    std::string bytes;
-    for (size_t i = 0; i < given.size(); i += 2) {
-        const auto byte = ParseNumber(L"0x" + given.substr(i, 2));
-        if (!byte) return std::nullopt;
-        bytes += static_cast<char>(*byte);
-    }
-    return Driver::FromUtf8(bytes);
-}
-
-Driver::Button ButtonOf(const Args& args) {
-    if (args.Has(L"--right")) return Driver::Button::Right;
-    if (args.Has(L"--middle")) return Driver::Button::Middle;
-    return Driver::Button::Left;
-}
-
 // ---------------------------------------------------------------------------------------------------------
 // Commands
 
@@ -444,28 +368,6 @@ int CmdWaitWindow(const Args& args) {
     return Done;
 }
 
-int CmdFindDialog(const Args& args) {
-    if (auto misfit = Misfit(args, 1, {L"--pid", L"--exe", L"--timeout", L"--hex"})) return *misfit;
-    std::wstring error;
-    const auto target = ParseTarget(args, true, &error);
-    if (!target) return BadUsage(error);
-    const auto captionArg = TextArg(args, args.Positional()[0]);
-    if (!captionArg) return BadUsage(L"bad hex text");
-    const std::wstring& caption = *captionArg;
-    HWND found = nullptr;
-    Driver::WaitUntil(
-        [&] {
-            for (DWORD pid : target->Pids()) {
-                if ((found = Driver::FindDialog(pid, caption.c_str(), 0))) return true;
-            }
-            return false;
-        },
-        TimeoutOf(args));
-    if (!found) return Fail(L"no window captioned " + caption);
-    Print(HwndText(found));
-    return Done;
-}
-
 int CmdText(const Args& args) {
     if (auto misfit = Misfit(args, 1, {L"--timeout"})) return *misfit;
     const HWND window = WindowArg(args, 0);
@@ -486,79 +388,6 @@ int CmdRect(const Args& args) {
     const HWND window = WindowArg(args, 0);
     if (!window) return Failed;
     return PrintRect(Driver::WindowRect(window));
-}
-
-int CmdClientRect(const Args& args) {
-    if (auto misfit = Misfit(args, 1)) return *misfit;
-    const HWND window = WindowArg(args, 0);
-    if (!window) return Failed;
-    return PrintRect(Driver::ClientRectOnScreen(window));
-}
-
-int CmdStyle(const Args& args) {
-    if (auto misfit = Misfit(args, 1)) return *misfit;
-    const HWND window = WindowArg(args, 0);
-    if (!window) return Failed;
-    Print(L"0x" + Hex(static_cast<DWORD>(Driver::Style(window)), 8) + L"\t0x" +
-          Hex(static_cast<DWORD>(Driver::ExStyle(window)), 8));
-    return Done;
-}
-
-int CmdOwner(const Args& args) {
-    if (auto misfit = Misfit(args, 1)) return *misfit;
-    const HWND window = WindowArg(args, 0);
-    if (!window) return Failed;
-    Print(HwndText(Driver::Owner(window)));
-    return Done;
-}
-
-int CmdClass(const Args& args) {
-    if (auto misfit = Misfit(args, 1)) return *misfit;
-    const HWND window = WindowArg(args, 0);
-    if (!window) return Failed;
-    Print(Driver::ClassName(window));
-    return Done;
-}
-
-int CmdWaitText(const Args& args) {
-    if (auto misfit = Misfit(args, 2, {L"--timeout", L"--hex"})) return *misfit;
-    const HWND window = WindowArg(args, 0);
-    if (!window) return Failed;
-    const auto wantedArg = TextArg(args, args.Positional()[1]);
-    if (!wantedArg) return BadUsage(L"bad hex text");
-    const std::wstring& wanted = *wantedArg;
-    const ULONGLONG start = GetTickCount64();
-    std::optional<std::wstring> last;
-    if (!Driver::WaitUntil([&] { return (last = Driver::Text(window)) == wanted; }, TimeoutOf(args), 1)) {
-        return Fail(L"the text is " + (last ? L"\"" + Escaped(*last) + L"\"" : L"unreadable") + L", not \"" +
-                    Escaped(wanted) + L"\"");
-    }
-    Print(std::to_wstring(GetTickCount64() - start));
-    return Done;
-}
-
-int CmdWaitTextChange(const Args& args) {
-    if (auto misfit = Misfit(args, 1, {L"--timeout"})) return *misfit;
-    const HWND window = WindowArg(args, 0);
-    if (!window) return Failed;
-    const auto before = Driver::Text(window);
-    if (!before) return Fail(L"the window does not answer");
-    const ULONGLONG start = GetTickCount64();
-    std::optional<std::wstring> now;
-    SYSTEMTIME at{};
-    const bool changed = Driver::WaitUntil(
-        [&] {
-            now = Driver::Text(window);
-            GetLocalTime(&at);
-            return !now || *now != *before;
-        },
-        TimeoutOf(args), 1);
-    if (!changed) return Fail(L"the text stayed \"" + Escaped(*before) + L"\"");
-    if (!now) return Fail(L"the window stopped answering");
-    wchar_t clock[32];
-    wsprintfW(clock, L"%02u:%02u:%02u.%03u", at.wHour, at.wMinute, at.wSecond, at.wMilliseconds);
-    Print(std::to_wstring(GetTickCount64() - start) + L"\t" + clock + L"\t" + *now);
-    return Done;
 }
 
 struct MessageArgs {
@@ -593,158 +422,11 @@ int CmdSend(const Args& args) {
     return Done;
 }
 
-int CmdPost(const Args& args) {
-    if (auto misfit = Misfit(args, 4)) return *misfit;
-    std::wstring error;
-    const auto m = ParseMessage(args, &error);
-    if (!m) return Fail(error);
-    return Driver::Post(m->window, m->message, m->wParam, m->lParam) ? Done : Fail(L"post failed");
-}
-
 int CmdClose(const Args& args) {
     if (auto misfit = Misfit(args, 1)) return *misfit;
     const HWND window = WindowArg(args, 0);
     if (!window) return Failed;
     return Driver::Post(window, WM_CLOSE) ? Done : Fail(L"post failed");
-}
-
-std::optional<std::vector<int>> ParseInts(const Args& args, size_t from, size_t count) {
-    std::vector<int> values;
-    for (size_t i = from; i < from + count; ++i) {
-        const auto n = ParseNumber(args.Positional()[i]);
-        if (!n || *n < -0x7FFFFFFFLL || *n > 0x7FFFFFFFLL) return std::nullopt;
-        values.push_back(static_cast<int>(*n));
-    }
-    return values;
-}
-
-int CmdPixel(const Args& args) {
-    if (auto misfit = Misfit(args, 2)) return *misfit;
-    const auto at = ParseInts(args, 0, 2);
-    if (!at) return BadUsage(L"bad coordinates");
-    const COLORREF colour = Driver::ScreenPixel((*at)[0], (*at)[1]);
-    if (colour == CLR_INVALID) return Fail(L"no pixel there");
-    Print(Hex((GetRValue(colour) << 16) | (GetGValue(colour) << 8) | GetBValue(colour), 6));
-    return Done;
-}
-
-int CmdCapture(const Args& args) {
-    if (auto unknown = args.Unknown({})) return BadUsage(L"unknown option " + *unknown);
-    RECT area{};
-    if (args.Positional().size() == 2) {
-        const HWND window = WindowArg(args, 0);
-        if (!window) return Failed;
-        area = Driver::WindowRect(window);
-    } else if (args.Positional().size() == 5) {
-        const auto r = ParseInts(args, 0, 4);
-        if (!r) return BadUsage(L"bad rectangle");
-        area = RECT{(*r)[0], (*r)[1], (*r)[2], (*r)[3]};
-    } else {
-        return BadUsage(L"wrong number of arguments");
-    }
-    return Driver::CaptureScreen(area, args.Positional().back()) ? Done : Fail(L"capture failed");
-}
-
-int CmdMove(const Args& args) {
-    if (auto misfit = Misfit(args, 2)) return *misfit;
-    const auto at = ParseInts(args, 0, 2);
-    if (!at) return BadUsage(L"bad coordinates");
-    return Driver::MouseMove((*at)[0], (*at)[1]) ? Done : Fail(L"input refused");
-}
-
-int CmdClick(const Args& args) {
-    if (auto misfit = Misfit(args, 2, {L"--right", L"--middle"})) return *misfit;
-    const auto at = ParseInts(args, 0, 2);
-    if (!at) return BadUsage(L"bad coordinates");
-    return Driver::Click((*at)[0], (*at)[1], ButtonOf(args)) ? Done : Fail(L"input refused");
-}
-
-int CmdDoubleClick(const Args& args) {
-    if (auto misfit = Misfit(args, 2, {L"--right", L"--middle"})) return *misfit;
-    const auto at = ParseInts(args, 0, 2);
-    if (!at) return BadUsage(L"bad coordinates");
-    return Driver::DoubleClick((*at)[0], (*at)[1], ButtonOf(args)) ? Done : Fail(L"input refused");
-}
-
-int CmdDrag(const Args& args) {
-    if (auto misfit = Misfit(args, 4, {L"--steps", L"--right", L"--middle"})) return *misfit;
-    const auto p = ParseInts(args, 0, 4);
-    if (!p) return BadUsage(L"bad coordinates");
-    int steps = 10;
-    if (args.Has(L"--steps")) {
-        const auto n = ParseNumber(args.Option(L"--steps"));
-        if (!n || *n < 1 || *n > 1000) return BadUsage(L"bad --steps");
-        steps = static_cast<int>(*n);
-    }
-    return Driver::Drag(ButtonOf(args), (*p)[0], (*p)[1], (*p)[2], (*p)[3], steps) ? Done : Fail(L"input refused");
-}
-
-int CmdKey(const Args& args) {
-    if (args.Positional().empty()) return BadUsage(L"which key?");
-    if (auto unknown = args.Unknown({})) return BadUsage(L"unknown option " + *unknown);
-    std::vector<std::vector<WORD>> chords;
-    for (const auto& chord : args.Positional()) {
-        std::vector<WORD> keys;
-        size_t start = 0;
-        // "+" alone, or a chord ending in "+", names the plus key itself.
-        for (;;) {
-            size_t plus = chord.find(L'+', start + 1);
-            if (plus == std::wstring::npos) plus = chord.size();
-            const auto key = ParseKey(chord.substr(start, plus - start));
-            if (!key) return BadUsage(L"unknown key in " + chord);
-            keys.push_back(*key);
-            if (plus >= chord.size()) break;
-            start = plus + 1;
-        }
-        chords.push_back(keys);
-    }
-    for (const auto& keys : chords) {
-        if (!Driver::KeyChord(keys)) return Fail(L"input refused");
-    }
-    return Done;
-}
-
-int CmdType(const Args& args) {
-    if (auto misfit = Misfit(args, 1, {L"--hex"})) return *misfit;
-    const auto text = TextArg(args, args.Positional()[0]);
-    if (!text) return BadUsage(L"bad hex text");
-    return Driver::TypeText(*text) ? Done : Fail(L"input refused");
-}
-
-int CmdActivate(const Args& args) {
-    if (auto misfit = Misfit(args, 1, {L"--timeout"})) return *misfit;
-    const HWND window = WindowArg(args, 0);
-    if (!window) return Failed;
-    return Driver::Activate(window, TimeoutOf(args)) ? Done : Fail(L"the window did not come to the front");
-}
-
-int CmdStart(const Args& args) {
-    if (auto misfit = Misfit(args, 1, {L"--min", L"--show", L"--cwd"})) return *misfit;
-    int show = SW_SHOWNORMAL;
-    if (args.Has(L"--min")) show = SW_SHOWMINNOACTIVE;
-    if (args.Has(L"--show")) {
-        const auto n = ParseNumber(args.Option(L"--show"));
-        if (!n || *n < 0 || *n > 11) return BadUsage(L"bad --show");
-        show = static_cast<int>(*n);
-    }
-    std::wstring arguments;
-    for (const auto& a : args.Rest()) {
-        if (!arguments.empty()) arguments += L' ';
-        arguments += a.find_first_of(L" \t") == std::wstring::npos && !a.empty() ? a : L"\"" + a + L"\"";
-    }
-    auto program = Driver::Program::Start(args.Positional()[0], args.Option(L"--cwd"), show, arguments);
-    if (!program)
-        return Fail(L"cannot start " + args.Positional()[0] + L" (error " + std::to_wstring(program.Error()) + L")");
-    Print(std::to_wstring(program.Pid()));
-    program.Detach();
-    return Done;
-}
-
-int CmdPids(const Args& args) {
-    if (auto misfit = Misfit(args, 0, {L"--exe"})) return *misfit;
-    if (!args.Has(L"--exe")) return BadUsage(L"needs --exe NAME");
-    for (DWORD pid : Driver::ProcessesByExe(args.Option(L"--exe"))) Print(std::to_wstring(pid));
-    return Done;
 }
 
 int CmdWaitExit(const Args& args) {
@@ -764,58 +446,16 @@ int CmdWaitExit(const Args& args) {
     return Driver::WaitUntil([&] { return target->Pids().empty(); }, TimeoutOf(args)) ? Done : Fail(L"still running");
 }
 
-int CmdKill(const Args& args) {
-    if (auto misfit = Misfit(args, 0, {L"--pid", L"--exe"})) return *misfit;
-    std::wstring error;
-    const auto target = ParseTarget(args, true, &error);
-    if (!target) return BadUsage(error);
-    bool ok = true;
-    for (DWORD pid : target->Pids()) {
-        const HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid);
-        if (!process) continue;
-        ok = TerminateProcess(process, 1) && WaitForSingleObject(process, Driver::DefaultTimeoutMs) == WAIT_OBJECT_0 &&
-             ok;
-        CloseHandle(process);
-    }
-    return ok ? Done : Fail(L"could not end every process");
-}
-
 struct CommandEntry {
     const wchar_t* name;
     Command run;
 };
 
 constexpr CommandEntry Commands[] = {
-    {L"windows", CmdWindows},
-    {L"children", CmdChildren},
-    {L"wait-window", CmdWaitWindow},
-    {L"find-dialog", CmdFindDialog},
-    {L"text", CmdText},
-    {L"rect", CmdRect},
-    {L"client-rect", CmdClientRect},
-    {L"style", CmdStyle},
-    {L"owner", CmdOwner},
-    {L"class", CmdClass},
-    {L"wait-text", CmdWaitText},
-    {L"wait-text-change", CmdWaitTextChange},
-    {L"send", CmdSend},
-    {L"post", CmdPost},
-    {L"close", CmdClose},
-    {L"pixel", CmdPixel},
-    {L"capture", CmdCapture},
-    {L"move", CmdMove},
-    {L"click", CmdClick},
-    {L"double-click", CmdDoubleClick},
-    {L"drag", CmdDrag},
-    {L"key", CmdKey},
-    {L"type", CmdType},
-    {L"activate", CmdActivate},
-    {L"start", CmdStart},
-    {L"pids", CmdPids},
-    {L"wait-exit", CmdWaitExit},
-    {L"kill", CmdKill},
+    {L"windows", CmdWindows}, {L"children", CmdChildren},  {L"wait-window", CmdWaitWindow},
+    {L"text", CmdText},       {L"rect", CmdRect},          {L"send", CmdSend},
+    {L"close", CmdClose},     {L"wait-exit", CmdWaitExit},
 };
-
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {

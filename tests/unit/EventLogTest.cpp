@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <random>
 #include <map>
 #include <string>
 #include <thread>
@@ -20,28 +19,11 @@
 #include "core/Clock.h"
 #include "core/EventLog.h"
 #include "core/Os.h"
+#include "tests/support/TestSupport.h"
 
 namespace {
 namespace fs = std::filesystem;
 using namespace std::string_literals;
-
-struct TempFolder {
-    fs::path Path;
-    TempFolder() {
-        Path = fs::temp_directory_path() / ("horvane-log-" + std::to_string(std::random_device()()));
-        fs::create_directories(Path);
-    }
-    ~TempFolder() {
-        std::error_code ignored;
-        fs::remove_all(Path, ignored);
-    }
-    PathString File(const char* name) const { return (Path / name).native(); }
-};
-
-struct FixedClock {
-    FixedClock(NowFunction now) { SetNowForTesting(now); }
-    ~FixedClock() { SetNowForTesting(nullptr); }
-};
 
 LocalTime SleepMoment() { return {2024, 1, 5, 7, 8, 9, 765}; }
 
@@ -49,15 +31,6 @@ LocalTime SleepMoment() { return {2024, 1, 5, 7, 8, 9, 765}; }
 int g_ticks = 0;
 LocalTime TickingClock() { return {2024, 12, 31, 23, 59, g_ticks++, 0}; }
 
-bool IsStamp(std::string_view line) {
-    static constexpr std::string_view Pattern = "dddd/dd/dd dd:dd:dd ";
-    if (line.size() < Pattern.size()) return false;
-    for (size_t i = 0; i < Pattern.size(); ++i) {
-        const bool ok = Pattern[i] == 'd' ? (line[i] >= '0' && line[i] <= '9') : line[i] == Pattern[i];
-        if (!ok) return false;
-    }
-    return true;
-}
 }  // namespace
 
 TEST(EventLog, LineIsStampBlankTextAndCrLf) {
@@ -153,14 +126,9 @@ TEST(EventLog, ConcurrentWritersNeitherTearNorLoseLines) {
 #endif
 
     std::map<std::string, int> seen;
-    const std::string content = Os::ReadFileBytes(log).value_or("");
-    size_t start = 0;
-    for (size_t end; (end = content.find("\r\n", start)) != std::string::npos; start = end + 2) {
-        const std::string_view line(content.data() + start, end - start);
-        ASSERT_TRUE(IsStamp(line)) << line;
-        ++seen[std::string(line.substr(20))];
-    }
-    EXPECT_EQ(start, content.size()) << "the file does not end with a whole line";
+    bool whole = false;
+    for (const LogLine& line : ParseLog(Os::ReadFileBytes(log).value_or(""), &whole)) ++seen[line.Text];
+    EXPECT_TRUE(whole) << "a torn line";
     ASSERT_EQ(seen.size(), static_cast<size_t>(writers * Lines));
     for (int w = 0; w < writers; ++w) {
         for (int i = 0; i < Lines; ++i) ASSERT_EQ(seen[text(w, i)], 1) << text(w, i).substr(0, 12);
@@ -199,39 +167,47 @@ private:
     std::thread thread_;
 };
 
-std::vector<std::string> LinesOf(const PathString& log) {
-    std::vector<std::string> lines;
-    const std::string content = Os::ReadFileBytes(log).value_or("");
-    for (size_t start = 0, end; (end = content.find("\r\n", start)) != std::string::npos; start = end + 2) {
-        lines.push_back(content.substr(start, end - start));
-    }
-    return lines;
+std::vector<LogLine> LinesOf(const PathString& log) { return ParseLog(Os::ReadFileBytes(log).value_or("")); }
+
+// Handles open to a lock, in every process: a writer opens the lock before it waits for it.
+ULONG Handles(const PathString& lockName) {
+    using Query = LONG(WINAPI*)(HANDLE, int, void*, ULONG, ULONG*);
+    const auto query = reinterpret_cast<Query>(
+        reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryObject")));
+    const HANDLE lock = OpenMutexW(SYNCHRONIZE, FALSE, lockName.c_str());
+    alignas(8) ULONG basic[14]{};  // ObjectBasicInformation: attributes, access, handles, ...
+    const bool ok = lock && query && query(lock, 0, basic, sizeof basic, nullptr) >= 0;
+    if (lock) CloseHandle(lock);
+    return ok ? basic[2] - 1 : 0;
 }
 
 TEST(EventLog, EverySpellingOfTheLogSharesOneLockAndABroadcastLineNeverWaitsLong) {
     TempFolder folder;
-    fs::create_directories(folder.Path / "Sub");
+    fs::create_directories(folder.Path() / "Sub");
     const PathString log = folder.File("Sub\\clock.log");
     // The same file: other letter case, forward slashes, "..", and the folder's short name where there is one.
     wchar_t shortFolder[MAX_PATH] = L"";
-    if (!GetShortPathNameW(folder.Path.c_str(), shortFolder, MAX_PATH)) wcscpy(shortFolder, folder.Path.c_str());
+    if (!GetShortPathNameW(folder.Path().c_str(), shortFolder, MAX_PATH)) wcscpy(shortFolder, folder.Path().c_str());
     PathString other = std::wstring(shortFolder) + L"/sub/../SUB/CLOCK.LOG";
     EXPECT_EQ(Os::AppendLockName(other), Os::AppendLockName(log));
     EXPECT_NE(Os::AppendLockName(folder.File("Sub\\other.log")), Os::AppendLockName(log));
 
-    // A line written while another copy holds the lock follows that copy's line, stamped no earlier.
+    // A line written while another copy holds the lock follows that copy's line, stamped no earlier (each
+    // reading of the clock is a second later than the one before).
     {
+        g_ticks = 0;
+        FixedClock clock(TickingClock);
         LockHolder holder(log);
         std::thread writer([&] { AppendLogLine(other, "second"); });
-        Sleep(1100);
+        EXPECT_TRUE(WaitFor([&] { return Handles(Os::AppendLockName(log)) == 2; })) << "the writer waits";
         holder.Release([&] { AppendLogLine(log, "first"); });
         writer.join();
     }
     auto lines = LinesOf(log);
     ASSERT_EQ(lines.size(), 2u);
-    EXPECT_EQ(lines[0].substr(20), "first");
-    EXPECT_EQ(lines[1].substr(20), "second");
-    EXPECT_GE(lines[1].substr(0, 19), lines[0].substr(0, 19));
+    EXPECT_EQ(lines[0].Text, "first");
+    EXPECT_EQ(lines[1].Text, "second");
+    EXPECT_GT(lines[1].Stamp, lines[0].Stamp);
 
     // A broadcast's line is written while the lock is still held by a copy that does not let go.
     LockHolder stuck(log);
@@ -240,6 +216,6 @@ TEST(EventLog, EverySpellingOfTheLogSharesOneLockAndABroadcastLineNeverWaitsLong
     EXPECT_LT(GetTickCount64() - start, 2500u);  // not the seconds an ordinary line would wait
     lines = LinesOf(log);
     ASSERT_EQ(lines.size(), 3u);
-    EXPECT_EQ(lines[2].substr(20), "broadcast");
+    EXPECT_EQ(lines[2].Text, "broadcast");
 }
 #endif

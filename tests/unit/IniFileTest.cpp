@@ -27,6 +27,7 @@
 
 #include "core/Os.h"
 #include "settings/IniFile.h"
+#include "tests/support/TestSupport.h"
 
 namespace fs = std::filesystem;
 using namespace std::string_literals;
@@ -59,22 +60,8 @@ bool TakeNameAwayAndRefuse() {
 
 class IniFileTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        std::random_device random;
-        const fs::path base = fs::temp_directory_path();
-        for (int attempt = 0;; ++attempt) {
-            dir_ = base / ("horvane-ini-test-" + std::to_string(random()) + "-" + std::to_string(attempt));
-            if (fs::create_directory(dir_)) break;
-            ASSERT_LT(attempt, 100);
-        }
-        g_replaceCalls = 0;
-    }
-    void TearDown() override {
-        Os::SetBeforeReplaceHookForTesting(nullptr);
-        std::error_code error;
-        fs::permissions(dir_, fs::perms::owner_all, fs::perm_options::add, error);
-        fs::remove_all(dir_, error);
-    }
+    void SetUp() override { g_replaceCalls = 0; }
+    void TearDown() override { Os::SetBeforeReplaceHookForTesting(nullptr); }
 
     PathString File(const char* name = "settings.ini") const { return (dir_ / name).native(); }
 
@@ -83,11 +70,7 @@ protected:
         out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
         ASSERT_TRUE(out.good());
     }
-    static std::optional<std::string> Get(const PathString& path) {
-        std::ifstream in(fs::path(path), std::ios::binary);
-        if (!in) return std::nullopt;
-        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    }
+    static std::optional<std::string> Get(const PathString& path) { return Os::ReadFileBytes(path); }
 
     // The file's bytes after the operations ran on it (nullopt: no file). `before` nullopt: no file at first.
     std::optional<std::string> Run(const std::optional<std::string>& before,
@@ -113,7 +96,8 @@ protected:
         return static_cast<size_t>(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()));
     }
 
-    fs::path dir_;
+    TempFolder folder_{"horvane-ini-test"};
+    const fs::path& dir_ = folder_.Path();
     int cases_ = 0;
 };
 
@@ -743,51 +727,6 @@ TEST_F(IniFileTest, MissingFolderMakesTheWriteFail) {
 
 // A Unix command, run by the shell: directly on Linux; under Wine through its launch of Unix programs,
 // which returns before the command ends (callers wait for its effect). False when it cannot run here.
-bool RunUnix(const std::string& command) {
-#ifdef _WIN32
-    if (!GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version")) return false;
-    std::wstring line = L"/bin/sh -c \"" + std::wstring(command.begin(), command.end()) + L"\"";
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    return true;
-#else
-    return std::system(command.c_str()) == 0;
-#endif
-}
-
-// The folder's path as Unix programs see it, quoted for the shell.
-std::string UnixPath(const fs::path& path) {
-#ifdef _WIN32
-    using ToUnix = char*(__cdecl*)(const wchar_t*);
-    auto toUnix = reinterpret_cast<ToUnix>(
-        reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
-    if (!toUnix) return {};
-    char* unix = toUnix(path.c_str());
-    if (!unix) return {};
-    std::string result = unix;
-    HeapFree(GetProcessHeap(), 0, unix);
-#else
-    std::string result = path.native();
-#endif
-    return "'" + result + "'";
-}
-
-bool WaitFor(const std::function<bool()>& done) {
-    for (int i = 0; i < 200; ++i) {
-        if (done()) return true;
-#ifdef _WIN32
-        Sleep(25);
-#else
-        ::usleep(25000);
-#endif
-    }
-    return false;
-}
-
 bool FolderTakesNewFiles(const fs::path& folder) {
     const fs::path probe = folder / "probe";
     if (!std::ofstream(probe)) return false;

@@ -3,14 +3,13 @@
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <optional>
-#include <random>
 #include <string>
 
 #include "core/Os.h"
 #include "settings/IniFile.h"
 #include "settings/MainSettings.h"
+#include "tests/support/TestSupport.h"
 
 namespace fs = std::filesystem;
 
@@ -24,33 +23,15 @@ bool CountReplace() {
 
 class MainSettingsTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        std::random_device random;
-        const fs::path base = fs::temp_directory_path();
-        for (int attempt = 0;; ++attempt) {
-            dir_ = base / ("horvane-settings-test-" + std::to_string(random()) + "-" + std::to_string(attempt));
-            if (fs::create_directory(dir_)) break;
-            ASSERT_LT(attempt, 100);
-        }
-        path_ = (dir_ / "Horvane2010.ini").native();
-        g_replaceCalls = 0;
-    }
-    void TearDown() override {
-        Os::SetBeforeReplaceHookForTesting(nullptr);
-        std::error_code error;
-        fs::remove_all(dir_, error);
-    }
+    void SetUp() override { g_replaceCalls = 0; }
+    void TearDown() override { Os::SetBeforeReplaceHookForTesting(nullptr); }
 
     void Put(const std::string& bytes) const {
         std::ofstream out(fs::path(path_), std::ios::binary | std::ios::trunc);
         out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
         ASSERT_TRUE(out.good());
     }
-    std::optional<std::string> Get() const {
-        std::ifstream in(fs::path(path_), std::ios::binary);
-        if (!in) return std::nullopt;
-        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    }
+    std::optional<std::string> Get() const { return Os::ReadFileBytes(path_); }
 
     MainSettings Load() const {
         MainSettings settings;
@@ -68,8 +49,9 @@ protected:
         return ini.UpdateFile();
     }
 
-    fs::path dir_;
-    PathString path_;
+    TempFolder folder_{"horvane-settings-test"};
+    const fs::path& dir_ = folder_.Path();
+    PathString path_ = folder_.File("Horvane2010.ini");
 };
 
 TEST_F(MainSettingsTest, SettingsPathIsTheExecutableWithIni) {

@@ -1,30 +1,21 @@
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <random>
 #include <string>
 
 #include "common/CommonCtrl.h"
 #include "core/Os.h"
 #include "settings/IniFile.h"
 #include "timers/TimerData.h"
+#include "tests/support/TestSupport.h"
 
 namespace {
-namespace fs = std::filesystem;
 
 // A settings file in a folder of its own, removed with the object.
 struct SettingsFile {
-    fs::path Folder;
-    PathString Path;
+    TempFolder Folder{"horvane-timers"};
+    PathString Path = Folder.File("Horvane2010.ini");
     explicit SettingsFile(std::string_view content = "") {
-        Folder = fs::temp_directory_path() / ("horvane-timers-" + std::to_string(std::random_device()()));
-        fs::create_directories(Folder);
-        Path = (Folder / "Horvane2010.ini").native();
         if (!content.empty()) Os::ReplaceFileBytes(Path, content);
-    }
-    ~SettingsFile() {
-        std::error_code ignored;
-        fs::remove_all(Folder, ignored);
     }
     TimerList Load() const {
         TimerList timers;

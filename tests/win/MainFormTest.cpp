@@ -11,6 +11,7 @@
 #include "core/Os.h"
 #include "core/PowerTexts.h"
 #include "settings/MainSettings.h"
+#include "tests/support/TestSupport.h"
 #include "ui/Application.h"
 #include "ui/SystemLibraries.h"
 #include "tests/win/WinTestSupport.h"
@@ -23,7 +24,6 @@ LocalTime TestNow() { return g_now; }
 class MainFormTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        SetNowForTesting(TestNow);
         g_now = {2024, 1, 5, 9, 5, 7, 0};
         DeleteFileW(SettingsPath(Os::ExePath()).c_str());
         DeleteFileW(LogPath(Os::ExePath()).c_str());
@@ -34,7 +34,6 @@ protected:
     void TearDown() override {
         PumpMessages();  // the focus that the task-bar window hands on later goes where it belongs, not to a later test
         form_.reset();
-        SetNowForTesting(nullptr);
         DeleteFileW(SettingsPath(Os::ExePath()).c_str());
         DeleteFileW(LogPath(Os::ExePath()).c_str());
     }
@@ -63,6 +62,7 @@ protected:
         form_->Timer1Timer();
     }
 
+    FixedClock clock_{TestNow};
     std::unique_ptr<TMainForm> form_;
 };
 }  // namespace

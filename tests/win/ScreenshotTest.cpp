@@ -19,13 +19,15 @@
 namespace {
 const char* ScreenshotFolder() { return std::getenv("HORVANE_SCREENSHOT_DIR"); }
 
-void ShowFor(TForm& form, DWORD milliseconds) {
+// Shows the form and handles messages until it and every control in it are drawn.
+void ShowDrawn(TForm& form) {
     form.Show();
-    const DWORD end = GetTickCount() + milliseconds;
-    while (static_cast<LONG>(GetTickCount() - end) < 0) {
-        PumpMessages();
-        Sleep(20);
-    }
+    PumpUntil([&] {
+        for (HWND window : Driver::Children(form.Handle())) {
+            if (GetUpdateRect(window, nullptr, FALSE)) return false;
+        }
+        return !GetUpdateRect(form.Handle(), nullptr, FALSE);
+    });
 }
 
 // The client area only: the frame Wine draws here is not the one Windows draws (its caption buttons lack
@@ -78,17 +80,17 @@ TEST(Screenshot, TheThreeDialogs) {
                        {1, "歯医者", 0, 45300 + 16.25 / 24, 0}};
         {
             TSetDialog settings(main);
-            ShowFor(settings, 700);
+            ShowDrawn(settings);
             EXPECT_TRUE(SaveWindowPicture(settings.Handle(), "settings-dialog"));
         }
         {
             TTimerDlg list(main, main.Timers);
             list.ListView1.SetSelectedIndex(1);
-            ShowFor(list, 700);
+            ShowDrawn(list);
             EXPECT_TRUE(SaveWindowPicture(list.Handle(), "timer-list"));
             TSetTimeDlg condition(list);
             condition.LoadRecord(main.Timers[1]);
-            ShowFor(condition, 700);
+            ShowDrawn(condition);
             EXPECT_TRUE(SaveWindowPicture(condition.Handle(), "timer-condition"));
         }
     }

@@ -222,35 +222,38 @@ TEST_F(SetDialogTest, TheGlyphShowsTheWholeIconAt144DpiAndTheShellIsAskedInAnApa
     r.bottom = r.top + (r.bottom - r.top) * 3 / 2;
     SendMessageW(d.Handle(), WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&r));
     d.Show();
-    UpdateWindow(d.BitBtn1.Handle());
-    PumpMessages();
 
-    // The blue quarter, read from the screen, is 12 pixels square.
+    // The blue quarter, read from the screen once the button is drawn, is 12 pixels square.
     RECT button;
     GetWindowRect(d.BitBtn1.Handle(), &button);
-    RECT blue{INT_MAX, INT_MAX, -1, -1};
     HDC screen = GetDC(nullptr);
-    for (int y = button.top; y < button.bottom; ++y) {
-        for (int x = button.left; x < (button.left + button.right) / 2; ++x) {
-            if (GetPixel(screen, x, y) != 0xFF0000) continue;  // blue as a COLORREF
-            blue = {std::min<LONG>(blue.left, x), std::min<LONG>(blue.top, y), std::max<LONG>(blue.right, x + 1),
-                    std::max<LONG>(blue.bottom, y + 1)};
+    RECT blue{};
+    EXPECT_TRUE(PumpUntil([&] {
+        blue = {INT_MAX, INT_MAX, -1, -1};
+        for (int y = button.top; y < button.bottom; ++y) {
+            for (int x = button.left; x < (button.left + button.right) / 2; ++x) {
+                if (GetPixel(screen, x, y) != 0xFF0000) continue;  // blue as a COLORREF
+                blue = {std::min<LONG>(blue.left, x), std::min<LONG>(blue.top, y), std::max<LONG>(blue.right, x + 1),
+                        std::max<LONG>(blue.bottom, y + 1)};
+            }
         }
-    }
-    EXPECT_EQ(blue.right - blue.left, 12);
-    EXPECT_EQ(blue.bottom - blue.top, 12);
+        return blue.right - blue.left == 12 && blue.bottom - blue.top == 12;
+    })) << blue.right - blue.left
+        << " x " << blue.bottom - blue.top;
 
     // Disabled, the glyph shows embossed in the shadow colour (the caption stands further right).
     d.BitBtn1.SetEnabled(false);
-    UpdateWindow(d.BitBtn1.Handle());
     int shadow = 0;
-    for (int y = button.top + 2; y < button.bottom - 2; ++y) {
-        for (int x = button.left + 2; x < button.left + (button.right - button.left) / 3; ++x) {
-            shadow += GetPixel(screen, x, y) == GetSysColor(COLOR_3DSHADOW);
+    EXPECT_TRUE(PumpUntil([&] {
+        shadow = 0;
+        for (int y = button.top + 2; y < button.bottom - 2; ++y) {
+            for (int x = button.left + 2; x < button.left + (button.right - button.left) / 3; ++x) {
+                shadow += GetPixel(screen, x, y) == GetSysColor(COLOR_3DSHADOW);
+            }
         }
-    }
+        return shadow > 12;
+    })) << shadow;
     ReleaseDC(nullptr, screen);
-    EXPECT_GT(shadow, 12);
 }
 
 TEST_F(SetDialogTest, ADoubleClickOnTheColourBoxOffersTheChooserWhichStartsFromItsOwnColour) {
@@ -279,29 +282,29 @@ TEST_F(SetDialogTest, TheKeyboardStartsOnTheFirstControlAndEnterPressesOnlyTheFo
         [&] {
             if (GetActiveWindow() != d.Handle()) return false;
             focus.push_back(GetFocus());
-            PressKeys({VK_SPACE});
+            Driver::KeyChord({VK_SPACE});
             return true;
         },
         [&] {
             ticked = d.CheckBoxFront.Checked();
-            PressKeys({VK_TAB});
+            Driver::KeyChord({VK_TAB});
             return true;
         },
         [&] {
             focus.push_back(GetFocus());
-            PressKeys({VK_RETURN});  // the focused mode button steps on
+            Driver::KeyChord({VK_RETURN});  // the focused mode button steps on
             return true;
         },
         [&] {
             mode = d.BitBtn1.Text();
-            for (int i = 0; i < 3; ++i) PressKeys({VK_TAB});  // OK, Cancel, the colour box
+            for (int i = 0; i < 3; ++i) Driver::KeyChord({VK_TAB});  // OK, Cancel, the colour box
             return true;
         },
         [&] {
             focus.push_back(GetFocus());
             // Neither button is the default or the cancel button: Enter and Escape do nothing here.
-            PressKeys({VK_RETURN});
-            PressKeys({VK_ESCAPE});
+            Driver::KeyChord({VK_RETURN});
+            Driver::KeyChord({VK_ESCAPE});
             return true;
         },
         [&] {
@@ -312,19 +315,19 @@ TEST_F(SetDialogTest, TheKeyboardStartsOnTheFirstControlAndEnterPressesOnlyTheFo
         [&] {
             HWND chooser = FindShownWindow(L"#32770");
             if (!chooser || GetActiveWindow() != chooser) return false;
-            PressKeys({VK_ESCAPE});
+            Driver::KeyChord({VK_ESCAPE});
             return true;
         },
         [&] {
             if (FindShownWindow(L"#32770") || GetActiveWindow() != d.Handle()) return false;
             focus.push_back(GetFocus());  // back where it was before the chooser
-            PressKeys({VK_SHIFT, VK_TAB});
-            PressKeys({VK_SHIFT, VK_TAB});
+            Driver::KeyChord({VK_SHIFT, VK_TAB});
+            Driver::KeyChord({VK_SHIFT, VK_TAB});
             return true;
         },
         [&] {
             focus.push_back(GetFocus());
-            PressKeys({VK_RETURN});
+            Driver::KeyChord({VK_RETURN});
             return true;
         },
     });

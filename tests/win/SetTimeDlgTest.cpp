@@ -193,7 +193,7 @@ TEST_F(SetTimeDlgTest, TheArrowKeysMoveTheConditionAndRunItsHandler) {
         [&] {
             if (GetActiveWindow() != dlg_->Handle()) return false;
             SetFocus(dlg_->RadioButtonOnece.Handle());
-            PressKeys({VK_UP});  // from the first button of the group round to the last
+            Driver::KeyChord({VK_UP});  // from the first button of the group round to the last
             return true;
         },
         [&] {
@@ -316,12 +316,14 @@ TEST_F(SetTimeDlgTest, OKAndEnterGiveOKWhileCancelEscapeAndTheCloseBoxGiveCancel
     };
     const Case cases[] = {
         {"OK", [](TSetTimeDlg& d) { Click(d.OKBtn); }, mrOk, 1},
-        {"Enter", [](TSetTimeDlg&) { PressKeys({VK_RETURN}); }, mrOk, 1},
-        {"Enter in the title", [](TSetTimeDlg& d) { SetFocus(d.EditTitle.Handle()), PressKeys({VK_RETURN}); }, mrOk, 1},
-        {"Enter on the focused cancel button", [](TSetTimeDlg&) { PressKeys({VK_TAB}), PressKeys({VK_RETURN}); },
-         mrCancel, 0},
+        {"Enter", [](TSetTimeDlg&) { Driver::KeyChord({VK_RETURN}); }, mrOk, 1},
+        {"Enter in the title", [](TSetTimeDlg& d) { SetFocus(d.EditTitle.Handle()), Driver::KeyChord({VK_RETURN}); },
+         mrOk, 1},
+        {"Enter on the focused cancel button",
+         [](TSetTimeDlg&) { Driver::KeyChord({VK_TAB}), Driver::KeyChord({VK_RETURN}); }, mrCancel, 0},
         {"Cancel", [](TSetTimeDlg& d) { Click(d.CancelBtn); }, mrCancel, 0},
-        {"Escape", [](TSetTimeDlg& d) { SetFocus(d.DateTimePicker1.Handle()), PressKeys({VK_ESCAPE}); }, mrCancel, 0},
+        {"Escape", [](TSetTimeDlg& d) { SetFocus(d.DateTimePicker1.Handle()), Driver::KeyChord({VK_ESCAPE}); },
+         mrCancel, 0},
         {"close box", [](TSetTimeDlg& d) { PostMessageW(d.Handle(), WM_SYSCOMMAND, SC_CLOSE, 0); }, mrCancel, 0},
     };
     for (const Case& c : cases) {
@@ -348,19 +350,19 @@ TEST_F(SetTimeDlgTest, TheKeyboardStartsAtOKAndTabReachesTheConditionsEvenWithNo
         [&] {
             if (GetActiveWindow() != dlg_->Handle()) return false;
             focus.push_back(GetFocus());
-            PressKeys({VK_TAB});
+            Driver::KeyChord({VK_TAB});
             return true;
         },
         [&] {
             // The focused push button wears the default frame in place of OK.
             cancelIsDefault = HasStyle(dlg_->CancelBtn.Handle(), BS_DEFPUSHBUTTON) &&
                               !HasStyle(dlg_->OKBtn.Handle(), BS_DEFPUSHBUTTON);
-            PressKeys({VK_TAB});
+            Driver::KeyChord({VK_TAB});
             return true;
         },
         [&] {
             focus.push_back(GetFocus());
-            PressKeys({VK_SPACE});
+            Driver::KeyChord({VK_SPACE});
             return true;
         },
         [&] {

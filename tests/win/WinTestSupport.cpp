@@ -59,37 +59,18 @@ SIZE ClientSize(HWND hwnd) {
 
 void Click(const TControl& control) { SendMessageW(control.Handle(), BM_CLICK, 0, 0); }
 
-void ClickAt(int x, int y, bool right) {
-    const int left = GetSystemMetrics(SM_XVIRTUALSCREEN), top = GetSystemMetrics(SM_YVIRTUALSCREEN);
-    const int width = GetSystemMetrics(SM_CXVIRTUALSCREEN), height = GetSystemMetrics(SM_CYVIRTUALSCREEN);
-    INPUT inputs[3]{};
-    for (INPUT& input : inputs) input.type = INPUT_MOUSE;
-    // Rounded up, so that the system's floor(n * extent / 65536) gives back the pixel.
-    inputs[0].mi.dx = static_cast<LONG>((static_cast<long long>(x - left) * 65536 + width - 1) / width);
-    inputs[0].mi.dy = static_cast<LONG>((static_cast<long long>(y - top) * 65536 + height - 1) / height);
-    inputs[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK;
-    inputs[1].mi.dwFlags = right ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN;
-    inputs[2].mi.dwFlags = right ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP;
-    SendInput(3, inputs, sizeof(INPUT));
-}
-
-void PressKeys(std::initializer_list<WORD> keys) {
-    std::vector<INPUT> inputs;
-    const auto add = [&](WORD key, DWORD flags) {
-        INPUT input{};
-        input.type = INPUT_KEYBOARD;
-        input.ki.wVk = key;
-        input.ki.dwFlags = flags;
-        inputs.push_back(input);
-    };
-    for (WORD key : keys) add(key, 0);
-    for (auto it = std::rbegin(keys); it != std::rend(keys); ++it) add(*it, KEYEVENTF_KEYUP);
-    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
-}
-
 void PumpMessages() {
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) TApplication::Instance().ProcessMessage(msg);
+}
+
+bool PumpUntil(const std::function<bool()>& condition, int timeoutMs) {
+    return WaitFor(
+        [&] {
+            PumpMessages();
+            return condition();
+        },
+        timeoutMs);
 }
 
 namespace {
@@ -108,7 +89,6 @@ BOOL CALLBACK MatchWindow(HWND hwnd, LPARAM lParam) {
 }
 
 ModalScript* g_script = nullptr;
-LocalTime g_fixedTime;
 }  // namespace
 
 HWND FindShownWindow(const wchar_t* className, const char* captionCp932) {
@@ -155,10 +135,3 @@ void RemoveSettingsFile() { DeleteFileW(SettingsPath(Os::ExePath()).c_str()); }
 std::string ReadSettingsFile() { return Os::ReadFileBytes(SettingsPath(Os::ExePath())).value_or(""); }
 
 void WriteSettingsFile(const std::string& bytes) { Os::ReplaceFileBytes(SettingsPath(Os::ExePath()), bytes); }
-
-FixedClock::FixedClock(const LocalTime& time) {
-    g_fixedTime = time;
-    SetNowForTesting([] { return g_fixedTime; });
-}
-
-FixedClock::~FixedClock() { SetNowForTesting(nullptr); }

@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "core/LocalTime.h"
+#include "tests/e2e/Driver.h"
+#include "tests/support/TestSupport.h"
 #include "ui/Control.h"
 #include "ui/Form.h"
 
@@ -37,16 +39,14 @@ std::string TextOf(HWND hwnd);  // code page 932
 bool HasStyle(HWND hwnd, DWORD style);
 SIZE ClientSize(HWND hwnd);
 
-// Clicks a button, check box or radio button as the user would.
+// Clicks a button, check box or radio button as the user would. Real input (Driver::Click, KeyChord) goes
+// through the system as the user's does; keys reach whichever window has the focus when they are read.
 void Click(const TControl& control);
-// Clicks at a screen point with the mouse as the user would (SendInput), with the right button when asked.
-void ClickAt(int x, int y, bool right = false);
-// Presses keys on the keyboard as the user would (SendInput): the first ones held while the last is struck,
-// PressKeys({VK_SHIFT, VK_TAB}). The keys reach whichever window has the focus when they are read.
-void PressKeys(std::initializer_list<WORD> keys);
 
 // Handles the messages waiting now, as the application's loop would.
 void PumpMessages();
+// Handles messages until `condition` holds or the time-out has passed; true when it held.
+bool PumpUntil(const std::function<bool()>& condition, int timeoutMs = 3000);
 
 // The shown window of this thread with that class (and caption, when given), or nullptr.
 HWND FindShownWindow(const wchar_t* className, const char* captionCp932 = nullptr);
@@ -79,12 +79,3 @@ private:
 void RemoveSettingsFile();
 std::string ReadSettingsFile();
 void WriteSettingsFile(const std::string& bytes);
-
-// Fixes Now() at a moment until the object ends.
-class FixedClock {
-public:
-    explicit FixedClock(const LocalTime& time);
-    ~FixedClock();
-    FixedClock(const FixedClock&) = delete;
-    FixedClock& operator=(const FixedClock&) = delete;
-};
