@@ -328,10 +328,10 @@ TEST_F(MainFormTest, OpeningEachDialogFromTheKeyboardOrTheMenuLeavesTheActivatio
         EXPECT_TRUE(script.Done() && !script.TimedOut()) << "the timer list";
     }
     EXPECT_EQ(current(), before) << "Ctrl+T";
-    ModalScript script(
-        {when([clock] { return GetActiveWindow() == clock ? clock : nullptr; }, [](HWND) { PressKeys({VK_APPS}); }),
-         when([] { return FindShownWindow(L"#32768"); }, [](HWND) { PressKeys({'S'}); }),
-         when([] { return FindShownWindow(L"TSetDialog"); }, close)});
+    ModalScript script({when([clock] { return GetActiveWindow() == clock ? clock : nullptr; },
+                             [](HWND) { Driver::KeyChord({VK_APPS}); }),
+                        when([] { return FindShownWindow(L"#32768"); }, [](HWND) { Driver::KeyChord({'S'}); }),
+                        when([] { return FindShownWindow(L"TSetDialog"); }, close)});
     SetForegroundWindow(clock);
     const DWORD end = GetTickCount() + 5000;
     while (!script.Done() && static_cast<LONG>(GetTickCount() - end) < 0) {
