@@ -324,16 +324,9 @@ bool TForm::HandleDialogKey(const MSG& msg) {
     const auto key = static_cast<UINT>(msg.wParam);
     HWND focus = GetFocus();
     if (!OwnsFocus(focus)) focus = nullptr;
-    const auto openContextMenu = [&] {
-        // As the system does for a right-click: a control without a menu of its own hands the message on to
-        // its parent.
-        HWND target = focus ? focus : Handle();
-        SendMessageW(target, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(target), -1);
-    };
     if (msg.message == WM_KEYUP || msg.message == WM_SYSKEYUP) {
         if (key != swallowKeyUp_) return false;
         swallowKeyUp_ = 0;
-        if (key == VK_APPS) openContextMenu();  // the context-menu key acts when it is released
         return true;
     }
     if (msg.message != WM_KEYDOWN && msg.message != WM_SYSKEYDOWN) return false;
@@ -359,12 +352,19 @@ bool TForm::HandleDialogKey(const MSG& msg) {
             if (cancelButton_ && cancelButton_->Enabled()) cancelButton_->Click();
             return true;
         case VK_APPS:
-            swallowKeyUp_ = VK_APPS;
-            return true;
+            // The system itself makes WM_CONTEXTMENU of the context-menu key when it is released (Windows in
+            // DefWindowProc, Wine as the key is taken from the queue), and the focused control hands it on as
+            // for a right-click. Opening the menu here as well showed it twice, one inside the other.
+            return false;
         case VK_F10:
             if (!shift) return false;
-            swallowKeyUp_ = VK_F10;
-            openContextMenu();
+            swallowKeyUp_ = VK_F10;  // its release would otherwise take the keyboard to the window menu
+            {
+                // As the system does for a right-click: a control without a menu of its own hands the message on
+                // to its parent.
+                HWND target = focus ? focus : Handle();
+                SendMessageW(target, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(target), -1);
+            }
             return true;
         default:
             return false;

@@ -305,14 +305,14 @@ static void ReportWindows(DWORD pid, const char* missing) {
 HWND OpenMenu(DWORD pid, const std::function<void()>& open) {
     for (int attempt = 0; attempt < 2; ++attempt) {
         open();
-        if (!WaitUntil([&] { return MenuLoopThread(pid) != 0; }, 2 * DefaultTimeoutMs)) {
-            ReportWindows(pid, "no menu took the keyboard");
-            return nullptr;
+        if (WaitUntil([&] { return MenuLoopThread(pid) != 0; }, 2 * DefaultTimeoutMs)) {
+            if (HWND menu = WaitForWindow(pid, L"#32768", 0)) return menu;
         }
-        if (HWND menu = WaitForWindow(pid, L"#32768", 0)) return menu;
-        // Seen under Wine: a menu opened just after a dialog of the program closed may close again before any
-        // key reaches it. Reported, and opened once more.
-        ReportWindows(pid, "the menu closed as soon as it had the keyboard");
+        // Seen under Wine only: a menu opened just after a dialog of the program closed may be cancelled (a late
+        // focus change from the X server) before any key reaches it. Reported, and opened once more while no
+        // menu is open.
+        ReportWindows(pid, "no menu kept the keyboard");
+        if (!MenuClosed(pid)) return nullptr;
     }
     return nullptr;
 }
@@ -333,11 +333,15 @@ bool MenuClosed(DWORD pid) {
 }
 
 HWND ChooseFromMenu(DWORD pid, const std::function<void()>& open, WORD accessKey, const wchar_t* caption) {
-    if (!OpenMenu(pid, open)) return nullptr;
-    Key(accessKey);
-    const HWND found = FindDialog(pid, caption, 2 * DefaultTimeoutMs);
-    if (!found) ReportWindows(pid, "the menu's choice opened nothing");
-    return found;
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        if (!OpenMenu(pid, open)) return nullptr;
+        Key(accessKey);
+        if (const HWND found = FindDialog(pid, caption, 2 * DefaultTimeoutMs)) return found;
+        ReportWindows(pid, "the menu's choice opened nothing");
+        // The same cancellation, after the menu had the keyboard and before the key reached it.
+        if (!MenuClosed(pid)) return nullptr;
+    }
+    return nullptr;
 }
 
 std::vector<HWND> Children(HWND parent, const wchar_t* className) {

@@ -37,9 +37,11 @@ public:
             pid_, [] { Driver::Key(VK_APPS); }, accessKey, opens);
     }
 
-    // Fills in the condition dialog's title and presses Enter, which its OK button answers.
-    static void Condition(HWND dialog, const std::wstring& title) {
+    // Fills in the condition dialog's title and presses Enter, which its OK button answers. The menu that opened
+    // it is gone, not left open (and waiting for a key) beside it.
+    void Condition(HWND dialog, const std::wstring& title) const {
         ASSERT_NE(dialog, nullptr) << "the condition dialog";
+        EXPECT_TRUE(Driver::MenuClosed(pid_)) << "the menu that opened it is still shown";
         EXPECT_TRUE(
             Driver::WaitUntil([&] { return GetLastActivePopup(GetAncestor(dialog, GA_ROOTOWNER)) == dialog; }, 3000))
             << "the task-bar window brings it back";
@@ -94,14 +96,14 @@ TEST(TimerDialogs, AddEditAndDeleteThroughTheRealDialogsReachTheSettingsFile) {
 
     // The list has the keyboard from the start: its menu opens from the keyboard.
     const wchar_t* condition = L"条件指定";
-    TimerDialogs::Condition(dialogs.Command('A', condition), L"朝会");
-    TimerDialogs::Condition(dialogs.Command('A', condition), L"会議,定例");  // a comma
+    dialogs.Condition(dialogs.Command('A', condition), L"朝会");
+    dialogs.Condition(dialogs.Command('A', condition), L"会議,定例");  // a comma
     ASSERT_TRUE(Driver::WaitUntil([&] { return dialogs.Items() == 2; }, 3000));
 
     // Edit the first: select it with the mouse, change its title.
     Driver::Click(x, firstRow);
     ASSERT_TRUE(Driver::WaitUntil([&] { return dialogs.Selected() == 0; }, 3000));
-    TimerDialogs::Condition(dialogs.Command('E', condition), L"朝会 (変更)");
+    dialogs.Condition(dialogs.Command('E', condition), L"朝会 (変更)");
     ASSERT_TRUE(Driver::WaitUntil([&] { return dialogs.Items() == 2; }, 3000));
 
     // Delete the second, after the confirmation: a click selects the first (away from the last click, which a
