@@ -20,7 +20,7 @@ public:
             EXPECT_TRUE(Driver::WriteBytes(IniPath(), settings));
         }
         program_ = Driver::Program::Start(exe_, Folder(), showCmd);
-        EXPECT_NE(program_.Pid(), 0u);
+        EXPECT_NE(program_.Pid(), 0u) << "the clock did not start, error " << program_.Error();
         app_ = Driver::WaitForWindow(program_.Pid(), L"Horvane2010.Application", 15000, false);
         if (waitForClock) {
             clock_ = Driver::WaitForWindow(program_.Pid(), L"TMainForm", 15000);
