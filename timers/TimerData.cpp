@@ -64,6 +64,11 @@ bool ParseTimer(TIMERDATA& record, std::string_view value) {
     return true;
 }
 
+namespace {
+// A record the settings file keeps: a live one, or a value kept as it stands.
+bool Stored(const TIMERDATA& record) { return record.Valid == 1 || record.Valid == KeptAsStored; }
+}  // namespace
+
 std::optional<std::string> NotAnInteger(std::string_view value) {
     std::string_view title;
     std::string_view fields[3];
@@ -110,7 +115,7 @@ std::optional<std::string> LoadTimers(const TIniFile& ini, TimerList& timers) {
 void SaveTimers(TIniFile& ini, const TimerList& timers) {
     int n = 0;
     for (const TIMERDATA& record : timers) {
-        if (record.Valid != 1 && record.Valid != KeptAsStored) continue;
+        if (!Stored(record)) continue;
         if (n == MaxStoredTimers) break;
         ini.WriteString(TimerSection, TimerKey(n), record.Valid == 1 ? FormatTimer(record) : record.Title);
         ++n;
@@ -120,7 +125,5 @@ void SaveTimers(TIniFile& ini, const TimerList& timers) {
 }
 
 bool CanAddTimer(const TimerList& timers) {
-    const auto live = std::count_if(timers.begin(), timers.end(),
-                                    [](const TIMERDATA& r) { return r.Valid == 1 || r.Valid == KeptAsStored; });
-    return live < MaxStoredTimers;
+    return std::count_if(timers.begin(), timers.end(), Stored) < MaxStoredTimers;
 }
