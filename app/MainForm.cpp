@@ -7,19 +7,15 @@
 #include "core/ClockText.h"
 #include "core/EventLog.h"
 #include "core/Os.h"
-#include "core/Placement.h"
 #include "core/PowerTexts.h"
 #include "core/Scripts.h"
 #include "forms/MainFormLayout.h"
-#include "settings/IniFile.h"
 #include "settings/MainSettings.h"
 #include "timers/TimerDlg_win.h"
 #include "ui/Application.h"
 #include "ui/Wide.h"
 
 namespace {
-// The error the settings file gives when the system refuses a write.
-constexpr char WriteErrorFormat[] = "%s に書き込めません";
 // The error a number that is not an integer gives, quoted as the user typed it.
 constexpr char NotAnIntegerFormat[] = "'%s' は有効な整数値ではありません";
 
@@ -36,12 +32,6 @@ BOOL CALLBACK CancelDialog(HWND hwnd, LPARAM) {
         SendMessageW(hwnd, WM_COMMAND, IDCANCEL, 0);
     }
     return TRUE;
-}
-
-ScreenRect WindowScreenRect(HWND hwnd) {
-    RECT r{};
-    GetWindowRect(hwnd, &r);
-    return {r.left, r.top, r.right, r.bottom};
 }
 
 // The editor is taken by its full path in the system folders, never found by a search.
@@ -350,71 +340,9 @@ void TMainForm::RunScript(int32_t index) {
 }
 
 // ---------------------------------------------------------------------------------------------------------
-// Event log, settings and timer records
+// Event log
 
 void TMainForm::AppendLog(std::string_view text) { AppendLogLine(LogPath(Os::ExePath()), text); }
-
-void TMainForm::LoadSettings() {
-    TIniFile ini(SettingsPath(Os::ExePath()));
-    MainSettings settings;
-    LoadMainSettings(ini, SectionName, settings);
-    SetTop(settings.Top);
-    SetLeft(settings.Left);
-    StayOnTop = settings.StayOnTop;
-    TaskBarMode = settings.TaskBarMode;
-    BackColor = settings.BackColor;
-
-    // A clock stored wholly outside every monitor (one that was unplugged) comes back on the nearest one.
-    const ScreenRect clock = RectAt(settings.Left, settings.Top, Scale(CompactWidth), Scale(CompactHeight));
-    const RECT rc{clock.Left, clock.Top, clock.Right, clock.Bottom};
-    if (!MonitorFromRect(&rc, MONITOR_DEFAULTTONULL)) {
-        MONITORINFO mi{};
-        mi.cbSize = sizeof mi;
-        GetMonitorInfoW(MonitorFromRect(&rc, MONITOR_DEFAULTTONEAREST), &mi);
-        const ScreenRect placed = MoveInside(settings.Left, settings.Top, Scale(CompactWidth), Scale(CompactHeight),
-                                             {mi.rcWork.left, mi.rcWork.top, mi.rcWork.right, mi.rcWork.bottom});
-        SetTop(placed.Top);
-        SetLeft(placed.Left);
-    }
-}
-
-bool TMainForm::SaveSettings() {
-    TIniFile ini(SettingsPath(Os::ExePath()));
-    MainSettings settings;
-    const ScreenRect r = WindowScreenRect(Handle());
-    settings.Top = r.Top;
-    settings.Left = r.Left;
-    settings.StayOnTop = StayOnTop;
-    settings.TaskBarMode = TaskBarMode;
-    settings.BackColor = BackColor;
-    SaveMainSettings(ini, SectionName, settings);
-    if (ini.UpdateFile()) return true;
-    ShowWriteError(ini.FileName());
-    return false;
-}
-
-std::optional<std::string> TMainForm::LoadTimers() {
-    TIniFile ini(SettingsPath(Os::ExePath()));
-    return ::LoadTimers(ini, Timers);
-}
-
-bool TMainForm::SaveTimers() {
-    TIniFile ini(SettingsPath(Os::ExePath()));
-    ::SaveTimers(ini, Timers);
-    if (ini.UpdateFile()) return true;
-    ShowWriteError(ini.FileName());
-    return false;
-}
-
-void TMainForm::ShowWriteError(const PathString& path) {
-    // Once per shut-down, and never at the end of the Windows session, when nobody could answer it.
-    if (writeErrorShown_ || quietShutdown_) return;
-    writeErrorShown_ = true;
-    std::wstring text = Widen(WriteErrorFormat);
-    text.replace(text.find(L"%s"), 2, path);
-    HWND owner = IsWindowVisible(Handle()) ? Handle() : nullptr;
-    MessageBoxW(owner, text.c_str(), Widen(TApplication::Instance().Title()).c_str(), MB_OK | MB_ICONERROR);
-}
 
 // ---------------------------------------------------------------------------------------------------------
 // Power and session messages
