@@ -20,6 +20,7 @@
 #include "timers/SetTimeDlg_win.h"
 #include "timers/TimerDlg_win.h"
 #include "ui/Application.h"
+#include "ui/Handles.h"
 #include "ui/SystemLibraries.h"
 
 namespace {
@@ -32,6 +33,21 @@ constexpr char SampleSettings[] =
     "[TimerDlg]\r\nTop=320\r\nLeft=320\r\nWidth=32,120,65,110\r\nAliment=1,0,0,0\r\n";
 
 std::wstring g_folder;
+
+// A memory DC compatible with another, for the span of one scope.
+class MemoryDc {
+public:
+    explicit MemoryDc(HDC like) : dc_(CreateCompatibleDC(like)) {}
+    ~MemoryDc() {
+        if (dc_) DeleteDC(dc_);
+    }
+    MemoryDc(const MemoryDc&) = delete;
+    MemoryDc& operator=(const MemoryDc&) = delete;
+    operator HDC() const { return dc_; }
+
+private:
+    HDC dc_;
+};
 int g_failures = 0;
 
 // A plain ground behind the windows: the virtual display's own is black, which would read as a frame.
@@ -42,11 +58,12 @@ LRESULT CALLBACK BackdropProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
 }
 
 HWND CreateBackdrop() {
+    static const BrushHandle ground(CreateSolidBrush(Desktop));
     WNDCLASSW wc{};
     wc.lpfnWndProc = BackdropProc;
     wc.hInstance = GetModuleHandleW(nullptr);
     wc.lpszClassName = L"ScreenshotBackdrop";
-    wc.hbrBackground = CreateSolidBrush(Desktop);
+    wc.hbrBackground = ground.get();
     RegisterClassW(&wc);
     HWND hwnd = CreateWindowExW(WS_EX_NOACTIVATE | WS_EX_TOOLWINDOW, wc.lpszClassName, L"", WS_POPUP, 0, 0,
                                 GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr,
@@ -81,72 +98,88 @@ RECT WindowRectOf(HWND hwnd) {
 
 RECT Around(RECT r, int margin) { return {r.left - margin, r.top - margin, r.right + margin, r.bottom + margin}; }
 
-// Saves that part of the screen. Pixels inside `mark` but outside `keep` are tinted red, to show what the
-// guide points at.
-void SaveScreen(RECT wanted, const wchar_t* name, RECT mark = {}, RECT keep = {}) {
+// Part of the screen as 24-bit rows, top row first, each padded to four bytes as in a BMP file.
+struct Picture {
+    RECT Place{};
+    DWORD Stride = 0;
+    std::string Bits;
+};
+
+Picture Capture(RECT wanted) {
     // Only what is on the screen: a copy reaching past its edge gives nothing at all here.
     const RECT screen{GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
                       GetSystemMetrics(SM_XVIRTUALSCREEN) + GetSystemMetrics(SM_CXVIRTUALSCREEN),
                       GetSystemMetrics(SM_YVIRTUALSCREEN) + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
-    RECT r{};
-    IntersectRect(&r, &wanted, &screen);
+    Picture picture;
+    IntersectRect(&picture.Place, &wanted, &screen);
+    const RECT& r = picture.Place;
     const int w = r.right - r.left, h = r.bottom - r.top;
-    HDC display = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(display);
+    picture.Stride = (static_cast<DWORD>(w) * 3 + 3) & ~3u;
+    WindowDc display(nullptr);
+    MemoryDc memory(display);
     BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = w;
-    info.bmiHeader.biHeight = -h;  // top-down, so that row y is the picture's row y
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 24;
-    info.bmiHeader.biCompression = BI_RGB;
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
     void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(display, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, w, h, display, r.left, r.top, SRCCOPY);
+    BitmapHandle bitmap(CreateDIBSection(display, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!bitmap) return picture;
+    SelectScope selected(memory, bitmap.get());
+    if (!BitBlt(memory, 0, 0, w, h, display, r.left, r.top, SRCCOPY)) return picture;
     GdiFlush();
-    const DWORD stride = (static_cast<DWORD>(w) * 3 + 3) & ~3u, size = stride * static_cast<DWORD>(h);
-    if (!IsRectEmpty(&mark)) {
-        auto* row = static_cast<BYTE*>(bits);
-        for (int y = 0; y < h; ++y, row += stride) {
-            for (int x = 0; x < w; ++x) {
-                const POINT p{r.left + x, r.top + y};
-                if (!PtInRect(&mark, p) || PtInRect(&keep, p)) continue;
-                BYTE* px = row + 3 * x;  // blue, green, red
-                px[0] = static_cast<BYTE>(px[0] / 4);
-                px[1] = static_cast<BYTE>(px[1] / 4);
-                px[2] = static_cast<BYTE>(0xC0 + px[2] / 4);
-            }
+    picture.Bits.assign(static_cast<const char*>(bits), picture.Stride * static_cast<DWORD>(h));
+    return picture;
+}
+
+// Pixels inside `mark` but outside `keep` turn red, to show what the guide points at.
+void Tint(Picture& picture, RECT mark, RECT keep) {
+    const RECT& r = picture.Place;
+    for (int y = r.top; y < r.bottom; ++y) {
+        for (int x = r.left; x < r.right; ++x) {
+            if (!PtInRect(&mark, {x, y}) || PtInRect(&keep, {x, y})) continue;
+            auto* px = reinterpret_cast<BYTE*>(&picture.Bits[(y - r.top) * picture.Stride + (x - r.left) * 3]);
+            px[0] = static_cast<BYTE>(px[0] / 4);  // blue, green, red
+            px[1] = static_cast<BYTE>(px[1] / 4);
+            px[2] = static_cast<BYTE>(0xC0 + px[2] / 4);
         }
     }
-    BITMAPFILEHEADER file{0x4D42, static_cast<DWORD>(sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER) + size), 0, 0,
-                          sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER)};
+}
+
+void Save(const Picture& picture, const wchar_t* name) {
+    const int w = picture.Place.right - picture.Place.left, h = picture.Place.bottom - picture.Place.top;
+    const DWORD headers = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
+    const BITMAPFILEHEADER file{0x4D42, static_cast<DWORD>(headers + picture.Bits.size()), 0, 0, headers};
+    const BITMAPINFOHEADER info{sizeof(BITMAPINFOHEADER), w, -h, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
     const std::wstring path = g_folder + L"\\" + name + L".bmp";
-    HANDLE out = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    DWORD written = 0;
-    const bool ok = out != INVALID_HANDLE_VALUE && WriteFile(out, &file, sizeof file, &written, nullptr) &&
-                    WriteFile(out, &info.bmiHeader, sizeof info.bmiHeader, &written, nullptr) &&
-                    WriteFile(out, bits, size, &written, nullptr);
-    if (out != INVALID_HANDLE_VALUE) CloseHandle(out);
-    SelectObject(memory, old);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, display);
+    bool ok = !picture.Bits.empty();
+    if (ok) {
+        std::string bytes(reinterpret_cast<const char*>(&file), sizeof file);
+        bytes.append(reinterpret_cast<const char*>(&info), sizeof info);
+        bytes += picture.Bits;
+        ok = Os::ReplaceFileBytes(path, bytes);
+    }
     std::fwprintf(ok ? stdout : stderr, L"%ls %ls (%d x %d)\n", ok ? L"saved" : L"could not save", path.c_str(), w, h);
     if (!ok) ++g_failures;
 }
 
+void SaveScreen(RECT wanted, const wchar_t* name) { Save(Capture(wanted), name); }
+
 // Opens a popup menu by sending `open` and, inside the menu's own loop, saves the screen from `around` and
-// the menu once the menu is drawn, then closes it.
+// the menu once the menu is drawn, then closes it. A menu without an update region may still be drawing its
+// items here, so it counts as drawn once two looks, a script step apart, see the same pixels.
 void SaveWithMenu(const std::function<void()>& open, HWND around, const wchar_t* name) {
     bool saved = false;
+    std::string last;
     ModalScript script({[&] {
         HWND menu = FindWindowW(L"#32768", nullptr);
         if (!menu || !IsWindowVisible(menu) || !Drawn(menu)) return false;
         RECT both{};
         const RECT a = WindowRectOf(around), m = WindowRectOf(menu);
         UnionRect(&both, &a, &m);
-        SaveScreen(Around(both, 8), name);
+        Picture picture = Capture(Around(both, 8));
+        if (picture.Bits.empty() || picture.Bits != last) {
+            last = std::move(picture.Bits);
+            return false;
+        }
+        Save(picture, name);
         saved = true;
         EndMenu();
         return true;
@@ -178,7 +211,9 @@ void TakePictures() {
         PumpUntil([&] { return Drawn(main.Handle()); });
         const RECT face = WindowRectOf(main.Handle());
         SaveScreen(face, L"clock");
-        SaveScreen(Around(face, 2), L"clock-edge", face, WindowRectOf(main.LabelTime.Handle()));
+        Picture edge = Capture(Around(face, 2));
+        Tint(edge, face, WindowRectOf(main.LabelTime.Handle()));
+        Save(edge, L"clock-edge");
 
         const int dpi = static_cast<int>(GetDpiForWindow(main.Handle()));
         SaveWithMenu(
