@@ -79,7 +79,7 @@ TEST(Screenshot, TheThreeDialogs) {
                        {1, "会議", 2, 45296 + 13.5 / 24, 42},
                        {1, "歯医者", 0, 45300 + 16.25 / 24, 0}};
         {
-            TSetDialog settings(main);
+            TSetDialog settings(main, main.StayOnTop, main.TaskBarMode, main.BackColor);
             ShowDrawn(settings);
             EXPECT_TRUE(SaveWindowPicture(settings.Handle(), "settings-dialog"));
         }
