@@ -176,7 +176,8 @@ void TListView::DrawFirstColumnText(const NMLVCUSTOMDRAW& draw) const {
     const int savedDc = SaveDC(dc);
     // The row's ground as the control drew it (a theme's highlight), read from the cell's margin, which the
     // control's text never reaches; where the margin is outside this paint's clip, the state's colour.
-    const COLORREF ground = GetPixel(dc, cell.left + 1, (cell.top + cell.bottom) / 2);
+    const POINT margin{cell.left + 1, (cell.top + cell.bottom) / 2};
+    const COLORREF ground = PtVisible(dc, margin.x, margin.y) ? GetPixel(dc, margin.x, margin.y) : CLR_INVALID;
     SetBkColor(dc, ground != CLR_INVALID ? ground : usualGround);
     ExtTextOutW(dc, cell.left, cell.top, ETO_OPAQUE, &cell, nullptr, 0, nullptr);
     SetBkMode(dc, TRANSPARENT);
