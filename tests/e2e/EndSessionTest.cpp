@@ -118,7 +118,7 @@ TEST(EndSession, AnotherCopyHoldingTheLogLeavesTheAnswerInsideWindowsAllowance) 
     ASSERT_TRUE(Driver::WaitUntil([&] { return run.LogTexts().size() == 1; }, 5000));
     const HANDLE lock = CreateMutexW(nullptr, TRUE, Os::AppendLockName(run.LogPath()).c_str());
     ASSERT_NE(lock, nullptr);
-    EXPECT_EQ(Driver::Send(run.App(), WM_ENDSESSION, 1, 0, 2000), 1) << "no answer within two seconds";
+    EXPECT_EQ(Driver::Send(run.App(), WM_ENDSESSION, 1, 0, 1000), 1) << "no answer within a second";
     const std::string answered = run.Log();
     ReleaseMutex(lock);
     CloseHandle(lock);
