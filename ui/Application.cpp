@@ -205,7 +205,7 @@ void TApplication::RemoveEvents(TApplicationEvents* events) {
 
 void TApplication::FormClosed(TForm* form) {
     form->Hide();
-    if (form == mainForm_) Terminate();
+    if (form == mainForm_) EndSession();
 }
 
 void TApplication::FormDestroyed(TForm* form) {

@@ -29,9 +29,10 @@ public:
     void Terminate();
     // True once the program is ending: code that runs after a modal loop returned does nothing more then.
     bool Terminated() const { return terminated_; }
-    // The one end of every path (the menu's end, the end of the session): every modal loop is ended (the
-    // program's forms answer Cancel, system dialogs as by Escape), every live form runs its FormDestroy
-    // once, newest first, and the program terminates. The loops unwind once the current message is answered.
+    // The one end of every path (the main form closed by the menu or the task bar, the end of the session):
+    // every modal loop is ended (the program's forms answer Cancel, system dialogs as by Escape), every live
+    // form runs its FormDestroy once, newest first, and the program terminates. The loops unwind once the
+    // current message is answered. It may be entered again while a FormDestroy waits for the user.
     void EndSession();
 
     void Minimize();
