@@ -108,6 +108,8 @@ void TApplication::ShowMainForm() {
 }
 
 void TApplication::Run() {
+    // The session ended while the start still waited for the user (its message box): nothing is shown.
+    if (terminated_) return;
     if (IsMinimized()) {
         // Minimised before the clock was there to hear it.
         for (TApplicationEvents* events : std::vector(events_)) {
