@@ -1,59 +1,25 @@
 #include "app/MainForm.h"
 
-#include "ui/SystemLibraries.h"
+#include <exception>
 
 #include "common/CommonCtrl.h"
 #include "core/Clock.h"
 #include "core/ClockText.h"
-#include "core/EventLog.h"
 #include "core/Os.h"
-#include "core/PowerTexts.h"
 #include "core/Scripts.h"
 #include "forms/MainFormLayout.h"
 #include "settings/MainSettings.h"
+#include "settings/SetDialog_win.h"
 #include "timers/TimerDlg_win.h"
 #include "ui/Application.h"
+#include "ui/FormUse.h"
+#include "ui/Shell.h"
+#include "ui/SystemLibraries.h"
 #include "ui/Wide.h"
 
 namespace {
 // The error a number that is not an integer gives, quoted as the user typed it.
 constexpr char NotAnIntegerFormat[] = "'%s' は有効な整数値ではありません";
-
-// Ends a dialog of this thread that waits for the user: a form of the program's own takes the answer Cancel,
-// a system dialog (a message box, the colour chooser) is cancelled as by Escape. Their loops return once the
-// message being handled is answered.
-BOOL CALLBACK CancelDialog(HWND hwnd, LPARAM) {
-    if (auto* form = dynamic_cast<TForm*>(TWindow::FromHandle(hwnd))) {
-        if (form->IsModal()) form->SetModalResult(mrCancel);
-        return TRUE;
-    }
-    wchar_t className[8] = L"";
-    if (GetClassNameW(hwnd, className, 8) && lstrcmpW(className, L"#32770") == 0) {
-        SendMessageW(hwnd, WM_COMMAND, IDCANCEL, 0);
-    }
-    return TRUE;
-}
-
-// The editor is taken by its full path in the system folders, never found by a search.
-void OpenInTextEditor(const std::wstring& path) {
-    using FolderFunction = UINT(WINAPI*)(LPWSTR, UINT);
-    for (const FolderFunction folder : {FolderFunction{GetSystemDirectoryW}, FolderFunction{GetWindowsDirectoryW}}) {
-        wchar_t dir[MAX_PATH];
-        const UINT length = folder(dir, MAX_PATH);
-        if (length == 0 || length >= MAX_PATH) continue;
-        const std::wstring editor = std::wstring(dir, length) + L"\\notepad.exe";
-        if (GetFileAttributesW(editor.c_str()) == INVALID_FILE_ATTRIBUTES) continue;
-        std::wstring command = L"\"" + editor + L"\" \"" + path + L"\"";
-        STARTUPINFOW si{};
-        si.cb = sizeof si;
-        PROCESS_INFORMATION pi{};
-        if (CreateProcessW(editor.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
-            CloseHandle(pi.hThread);
-            CloseHandle(pi.hProcess);
-        }
-        return;
-    }
-}
 }  // namespace
 
 TMainForm::TMainForm()
@@ -71,19 +37,13 @@ TMainForm::TMainForm()
     FormCreate();
 }
 
-TMainForm::~TMainForm() {
-    FormDestroy();
-    TApplication& app = TApplication::Instance();
-    app.OnMinimize = nullptr;
-    app.OnRestore = nullptr;
-    app.OnMessage = nullptr;
-}
+TMainForm::~TMainForm() { RunFormDestroy(); }
 
 void TMainForm::CreateComponents() {
-    // Owned by the task-bar window: Windows counts the button as active, minimises on its click, and brings a
-    // buried dialog back along this chain. A tool window too, so that it never shows in Alt+Tab by itself.
+    // Owned by the task-bar window: that keeps it off the task bar and out of Alt+Tab by itself, Windows counts
+    // the button as active, minimises on its click, and brings a buried dialog back along this chain. Not a
+    // tool window: Windows 11 does not tell a tool window that its monitor's scale changed.
     CreateForm(MainFormDesign, TApplication::Instance().Handle(), false);
-    SetWindowLongW(Handle(), GWL_EXSTYLE, GetWindowLongW(Handle(), GWL_EXSTYLE) | WS_EX_TOOLWINDOW);
     LabelTime.Create(*this, Handle(), LabelTimeBounds, LabelTimeSample);
     PopupMenu1.Items = {&Logout,   &N3,      &PopupTimer, &N1, &PopupHibernation,
                         &Minimize, &Setting, &PopupEnd,   &N2, &AddLogSleep};
@@ -102,17 +62,16 @@ void TMainForm::CreateComponents() {
     // margin: a tick that comes a little early finds the old second, shows nothing new and is re-armed for
     // the millisecond left.
     Timer1.SetAlignment([] { return MillisecondsToNextSecond(Now(), 0); });
-    TApplication& app = TApplication::Instance();
-    app.OnMinimize = [this] { ApplicationEvents1Minimize(); };
-    app.OnRestore = [this] { ApplicationEvents1Restore(); };
+    ApplicationEvents1.OnMinimize = [this] { ApplicationEvents1Minimize(); };
+    ApplicationEvents1.OnRestore = [this] { ApplicationEvents1Restore(); };
     // Windows tells every top-level window that the session ends; the task-bar window hears it too.
-    app.OnMessage = [this](UINT message, WPARAM wParam, LPARAM, LRESULT& result) {
+    ApplicationEvents1.OnMessage = [this](UINT message, WPARAM wParam, LPARAM, LRESULT& result) {
         if (message != WM_ENDSESSION) return false;
         result = HandleEndSession(wParam);
         return true;
     };
     // Suspend and resume reach windows reliably on standby-capable machines only when asked for.
-    suspendNotification_ = RegisterSuspendResumeLate(Handle());
+    suspendNotification_ = PowerNotification(Handle());
 }
 
 // ---------------------------------------------------------------------------------------------------------
@@ -151,44 +110,21 @@ void TMainForm::FormActivate() {
     if (StayOnTop) SetStayOnTop(true);
 }
 
-void TMainForm::FormDestroy() {
-    // Each step runs once, in order, whoever comes first: the end of the program, or the end of the session,
-    // which may arrive while a step waits for the user (the refused-write message) and then runs the rest.
-    // A refused write does not cut shut-down short: the timers are still attempted, the helper object is
-    // still freed and the end is still logged.
-    while (shutdownStep_ < kShutdownSteps) {
-        switch (shutdownStep_++) {
-            case 0:
-                Timer1.SetEnabled(false);
-                if (suspendNotification_) {
-                    UnregisterSuspendResumeLate(suspendNotification_);
-                    suspendNotification_ = nullptr;
-                }
-                break;
-            case 1:
-                SaveSettings();
-                break;
-            case 2:
-                SaveTimers();
-                break;
-            case 3:
-                delete g;
-                g = nullptr;
-                break;
-            default:
-                AppendLog(ProgramEndText);
-                break;
-        }
-    }
-}
-
 // ---------------------------------------------------------------------------------------------------------
 // Clock display
 
 void TMainForm::Timer1Timer() {
     if (TickBusy) return;
     TickBusy = true;
-    TickClock();
+    // A tick that fails is reported while it still counts as busy, so that the ticks which come while the
+    // message is up are dropped instead of stacking messages of their own; the tick after it runs again.
+    try {
+        TickClock();
+    } catch (const std::exception& e) {
+        ReportHandlerError(Widen(e.what()));
+    } catch (...) {
+        ReportHandlerError(L"予期しないエラーです");
+    }
     TickBusy = false;
 }
 
@@ -263,11 +199,6 @@ void TMainForm::FormMouseUp() {
     if (const int dpi = DpiForWindow(Handle()); dpi != Dpi()) ChangeDpi(dpi);
 }
 
-void TMainForm::EndDrag() {
-    FormMouseUp();
-    if (GetCapture() == Handle()) ReleaseCapture();
-}
-
 void TMainForm::FormDblClick() { TApplication::Instance().Minimize(); }
 
 void TMainForm::MinimizeClick() {
@@ -290,35 +221,12 @@ void TMainForm::ApplicationEvents1Minimize() { Minimized = true; }
 
 void TMainForm::ApplicationEvents1Restore() { Minimized = false; }
 
-void TMainForm::SetStayOnTop(bool on) {
-    const bool topmost = (GetWindowLongW(Handle(), GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
-    if (topmost == on) return;
-    // Windows takes the switch either way. Under Wine an owned window stays topmost while its owner is the
-    // next window below it: without its owner for the moment of the switch, it takes there too.
-    HWND owner = on ? nullptr : GetWindow(Handle(), GW_OWNER);
-    if (owner) SetWindowLongPtrW(Handle(), GWLP_HWNDPARENT, 0);
-    SetWindowPos(Handle(), on ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
-                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
-    if (owner) SetWindowLongPtrW(Handle(), GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner));
-}
+void TMainForm::SetStayOnTop(bool on) { SetFormStyle(on ? TFormStyle::fsStayOnTop : TFormStyle::fsNormal); }
 
 // ---------------------------------------------------------------------------------------------------------
 // Commands
 
-void TMainForm::LogoutClick() {
-    const std::wstring path = LogPath(Os::ExePath());
-    SHELLEXECUTEINFOW info{};
-    info.cbSize = sizeof info;
-    info.fMask = SEE_MASK_FLAG_NO_UI;
-    info.lpVerb = L"open";
-    info.lpFile = path.c_str();
-    info.nShow = SW_SHOW;
-    if (ShellExecuteExLate(&info)) return;
-    // Where no program is associated with the log's type, the system's own text editor shows it.
-    if (GetLastError() == ERROR_NO_ASSOCIATION || info.hInstApp == reinterpret_cast<HINSTANCE>(SE_ERR_NOASSOC)) {
-        OpenInTextEditor(path);
-    }
-}
+void TMainForm::LogoutClick() { OpenDocument(LogPath(Os::ExePath())); }
 
 void TMainForm::AddLogSleepClick() { AppendLog(SleepMarkText); }
 
@@ -330,53 +238,41 @@ void TMainForm::PopupHibernationClick() {
 
 void TMainForm::RunScript(int32_t index) {
     // An index outside the table launches nothing.
-    const std::optional<PathString> path = ScriptPath(Os::ExePath(), index);
-    if (!path) return;
-    SHELLEXECUTEINFOW info{};
-    info.cbSize = sizeof info;
-    info.lpFile = path->c_str();
-    info.nShow = SW_SHOW;
-    ShellExecuteExLate(&info);
+    if (const std::optional<PathString> path = ScriptPath(Os::ExePath(), index)) RunFile(*path);
 }
 
-// ---------------------------------------------------------------------------------------------------------
-// Event log
-
-void TMainForm::AppendLog(std::string_view text) { AppendLogLine(LogPath(Os::ExePath()), text); }
-
-// ---------------------------------------------------------------------------------------------------------
-// Power and session messages
-
-LRESULT TMainForm::HandlePowerBroadcast(WPARAM wParam) {
-    if (shutdownStep_ >= kShutdownSteps) return 0;  // nothing follows "Program End"
-    Timer1.SetEnabled(false);
-    // Windows waits for the answer: the line waits for another copy's line only briefly.
-    AppendLogLine(LogPath(Os::ExePath()), PowerEventText(wParam), LogLockWaitForBroadcast);
-    if (shutdownStep_ == 0) Timer1.SetEnabled(true);
-    return 0;
-}
-
-LRESULT TMainForm::HandleEndSession(WPARAM wParam) {
-    Timer1.SetEnabled(false);
-    if (wParam == 1 && !sessionEnded_ && shutdownStep_ < kShutdownSteps) {  // nothing follows "Program End"
-        sessionEnded_ = true;
-        AppendLogLine(LogPath(Os::ExePath()), EndSessionText, LogLockWaitForBroadcast);
-        // Windows ends the process as soon as the messages are answered: save and log the end first. Open
-        // dialogs, whose loops lie below on the stack, are ended before that (their answer is Cancel) and the
-        // timer list stores its layout now; when the loops unwind afterwards nothing more is written.
-        quietShutdown_ = true;
-        EnumThreadWindows(GetCurrentThreadId(), CancelDialog, 0);
-        if (TimerDlg) TimerDlg->FormDestroy();
-        FormDestroy();
-        TApplication::Instance().Terminate();
+void TMainForm::SettingClick() {
+    bool frontChanged = false;
+    {
+        TSetDialog dialog(*this, StayOnTop, TaskBarMode, BackColor);
+        if (dialog.ShowModal() == mrOk) {
+            const bool front = dialog.CheckBoxFront.Checked();
+            frontChanged = front != StayOnTop;
+            StayOnTop = front;
+            TaskBarMode = dialog.TaskBarMode;
+            const auto color = static_cast<uint32_t>(dialog.EditColor.Color());
+            if (color != BackColor) {
+                BackColor = color;
+                ShowBackColor();
+            }
+        }
     }
-    if (!sessionEnded_ && shutdownStep_ == 0) Timer1.SetEnabled(true);  // not once shut-down has begun
-    return 1;
+    if (TApplication::Instance().Terminated()) return;  // the session ended under the dialog
+    // Only once the dialog is gone: a window that owns another, even a hidden one, does not become topmost.
+    if (frontChanged) SetStayOnTop(StayOnTop);
+    // Whatever the answer, so that title and clock show the chosen mode at once.
+    RefreshClock();
 }
+
+void TMainForm::PopupTimerClick() {
+    // Destroying the dialog stores its position and column layout.
+    FormUse<TTimerDlg>(TimerDlg, *this, Timers)->ShowModal();
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// Message map
 
 LRESULT TMainForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
-    const int x = static_cast<short>(LOWORD(lParam));
-    const int y = static_cast<short>(HIWORD(lParam));
     switch (message) {
         case WM_POWERBROADCAST: {
             const LRESULT answer = HandlePowerBroadcast(wParam);
@@ -397,48 +293,6 @@ LRESULT TMainForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
                 Timer1.SetEnabled(true);
             }
             return 0;
-        case WM_LBUTTONDBLCLK:
-            FormDblClick();
-            // The double-click minimised the application and hid the clock: nothing is left to drag.
-            if (!IsWindowVisible(Handle())) return 0;
-            [[fallthrough]];
-        case WM_LBUTTONDOWN:
-            // A left press holds the mouse until release, so a fast drag does not lose the window.
-            SetCapture(Handle());
-            FormMouseDown(x, y);
-            return 0;
-        case WM_RBUTTONDOWN:
-        case WM_MBUTTONDOWN:
-        case WM_RBUTTONDBLCLK:
-        case WM_MBUTTONDBLCLK:
-            FormMouseDown(x, y);
-            return 0;
-        case WM_MOUSEMOVE:
-            // A drag whose release went elsewhere (onto the label, into the menu) ends at the first move
-            // with no button held.
-            if (wParam & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON)) {
-                FormMouseMove(x, y);
-            } else {
-                EndDrag();
-            }
-            return 0;
-        case WM_CAPTURECHANGED:
-        case WM_CANCELMODE:
-            EndDrag();
-            break;
-        case WM_LBUTTONUP:
-            if (GetCapture() == Handle()) ReleaseCapture();
-            FormMouseUp();
-            return 0;
-        case WM_MBUTTONUP:
-            FormMouseUp();
-            return 0;
-        case WM_RBUTTONUP: {
-            // The popup menu opens on release; the drag ends when it has closed.
-            const LRESULT result = DefaultProc(message, wParam, lParam);
-            FormMouseUp();
-            return result;
-        }
         default:
             break;
     }

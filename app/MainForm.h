@@ -1,14 +1,18 @@
 #pragma once
-// The clock window: a borderless 48 x 16 window with the time label, the one-second timer, the popup menu,
-// and the program's own operations (event log, power and session handlers, script launcher, the load and
-// save of the settings and the timer records).
+// The clock window: a borderless 48 x 16 window with the time label, the one-second timer, the popup menu and
+// the program's own operations. MainForm.cpp: the start, the clock's face, the mouse, the menu's commands and
+// the message map; MainFormStore.cpp: the settings and the timer records; MainFormSession.cpp: the event log,
+// power and session messages and the end.
 #include <cstdint>
 #include <optional>
 #include <string>
 
+#include "core/EventLog.h"
 #include "core/Path.h"
 #include "timers/TimerData.h"
+#include "ui/ApplicationEvents.h"
 #include "ui/Form.h"
+#include "ui/Handles.h"
 #include "ui/Label.h"
 #include "ui/Menu.h"
 #include "ui/Timer.h"
@@ -34,12 +38,13 @@ public:
     // Components.
     TLabel LabelTime;
     TTimer Timer1{*this};
+    TApplicationEvents ApplicationEvents1;
     TPopupMenu PopupMenu1;
     TMenuItem Logout, N3, PopupTimer, N1, PopupHibernation, Minimize, Setting, PopupEnd, N2, AddLogSleep;
 
     // Lifecycle.
     void FormCreate();
-    void FormDestroy();
+    void FormDestroy() override;
 
     // Clock display.
     void Timer1Timer();
@@ -49,10 +54,10 @@ public:
     void ShowBackColor();
 
     // Window interaction and menu.
-    void FormMouseDown(int x, int y);
-    void FormMouseMove(int x, int y);
-    void FormMouseUp();
-    void FormDblClick();
+    void FormMouseDown(int x, int y) override;
+    void FormMouseMove(int x, int y) override;
+    void FormMouseUp() override;
+    void FormDblClick() override;
     void MinimizeClick();
     void PopupEndClick();
     void PopupMenu1Popup();
@@ -70,7 +75,7 @@ public:
     void RunScript(int32_t index);
 
     // Event log, settings and timer records.
-    void AppendLog(std::string_view text);
+    void AppendLog(std::string_view text, int maxWaitMilliseconds = LogLockWait);
     void LoadSettings();
     bool SaveSettings();
     std::optional<std::string> LoadTimers();  // the first stored number that is not an integer, if any
@@ -91,12 +96,11 @@ private:
     void CreateComponents();
     void ShowWriteError(const PathString& path);
     void SetTitle(const std::string& text);
-    void EndDrag();
 
     static constexpr int kShutdownSteps = 5;  // FormDestroy: stop, settings, timers, helper, "Program End"
     int shutdownStep_ = 0;                    // the FormDestroy steps begun
     bool sessionEnded_ = false;
     bool writeErrorShown_ = false;
     bool quietShutdown_ = false;
-    HPOWERNOTIFY suspendNotification_ = nullptr;
+    PowerNotification suspendNotification_;
 };

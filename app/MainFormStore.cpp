@@ -79,6 +79,5 @@ void TMainForm::ShowWriteError(const PathString& path) {
     writeErrorShown_ = true;
     std::wstring text = Widen(WriteErrorFormat);
     text.replace(text.find(L"%s"), 2, path);
-    HWND owner = IsWindowVisible(Handle()) ? Handle() : nullptr;
-    MessageBoxW(owner, text.c_str(), Widen(TApplication::Instance().Title()).c_str(), MB_OK | MB_ICONERROR);
+    TApplication::Instance().ShowMessageBox(text, MB_OK | MB_ICONERROR);
 }

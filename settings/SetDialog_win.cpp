@@ -3,7 +3,6 @@
 #include <objbase.h>
 #include <shellapi.h>
 
-#include "app/MainForm.h"
 #include "core/Clock.h"
 #include "core/ClockText.h"
 #include "core/Os.h"
@@ -60,15 +59,15 @@ void TSetDialog::SetFileIconSourceForTesting(FileIconSource source) {
     g_fileIconSource = source ? source : ShellSmallIcon;
 }
 
-TSetDialog::TSetDialog(TMainForm& owner) {
+TSetDialog::TSetDialog(TForm& owner, bool stayOnTop, int32_t taskBarMode, uint32_t backColor) {
     CreateComponents(owner.Handle());
-    TaskBarMode = owner.TaskBarMode;
-    CheckBoxFront.SetChecked(owner.StayOnTop);
+    TaskBarMode = taskBarMode;
+    CheckBoxFront.SetChecked(stayOnTop);
     SetGlyphFromShell();
     ShowModeSample();
     EditColor.SetText("");
     EditColor.SetReadOnly(true);
-    EditColor.SetColor(owner.BackColor);
+    EditColor.SetColor(backColor);
 }
 
 void TSetDialog::CreateComponents(HWND owner) {

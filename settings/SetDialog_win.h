@@ -1,6 +1,6 @@
 #pragma once
 // The settings dialog: stay on top, the task-bar title mode and the clock's colour. It works on its own
-// copies of the main window's three values; the main window's SettingClick reads them back after OK.
+// copies of the three values it is given; its owner reads them back after OK.
 #include <cstdint>
 
 #include "core/Path.h"
@@ -12,11 +12,9 @@
 #include "ui/Form.h"
 #include "ui/Label.h"
 
-class TMainForm;
-
 class TSetDialog : public TForm {
 public:
-    explicit TSetDialog(TMainForm& owner);
+    TSetDialog(TForm& owner, bool stayOnTop, int32_t taskBarMode, uint32_t backColor);
 
     TCheckBox CheckBoxFront;
     TLabel Label1;

@@ -1,7 +1,6 @@
 #include "timers/TimerDlg_win.h"
 
 #include <cstdio>
-#include <memory>
 
 #include "core/Os.h"
 #include "core/Placement.h"
@@ -10,6 +9,8 @@
 #include "settings/MainSettings.h"
 #include "timers/SetTimeDlg_win.h"
 #include "ui/Application.h"
+#include "ui/FormUse.h"
+#include "ui/Screen.h"
 
 TTimerDlg* TimerDlg = nullptr;
 
@@ -29,20 +30,6 @@ constexpr char Section[] = "TimerDlg";
 constexpr int32_t DefaultPosition = 320;
 constexpr int ColumnCount = 4;
 
-// Holds the condition dialog in SetTimeDlg for the span of one command.
-class ConditionDialogScope {
-public:
-    explicit ConditionDialogScope(TForm& owner) : dialog_(std::make_unique<TSetTimeDlg>(owner)) {
-        SetTimeDlg = dialog_.get();
-    }
-    ~ConditionDialogScope() { SetTimeDlg = nullptr; }
-    ConditionDialogScope(const ConditionDialogScope&) = delete;
-    ConditionDialogScope& operator=(const ConditionDialogScope&) = delete;
-    TSetTimeDlg* operator->() const { return dialog_.get(); }
-
-private:
-    std::unique_ptr<TSetTimeDlg> dialog_;
-};
 }  // namespace
 
 std::string TimerTypeText(const TIMERDATA& record) {
@@ -72,7 +59,7 @@ TTimerDlg::TTimerDlg(TForm& owner, TimerList& timers)
     FormCreate();
 }
 
-TTimerDlg::~TTimerDlg() { FormDestroy(); }
+TTimerDlg::~TTimerDlg() { RunFormDestroy(); }
 
 void TTimerDlg::CreateComponents(HWND owner) {
     CreateForm(TimerDlgDesign, owner, true);
@@ -105,9 +92,7 @@ void TTimerDlg::FormCreate() {
 }
 
 void TTimerDlg::FormDestroy() {
-    // Once, and while the list view still exists: its columns are read.
-    if (destroyed_) return;
-    destroyed_ = true;
+    // While the list view still exists: its columns are read.
     SaveLayout();
 }
 
@@ -122,16 +107,8 @@ void TTimerDlg::KeepReachable() {
     // partly on a screen stays as stored.
     RECT window{};
     GetWindowRect(Handle(), &window);
-    const int width = window.right - window.left;
-    const int height = window.bottom - window.top;
-    const ScreenRect at = RectAt(StoredLeft, StoredTop, width, height);
-    const RECT stored{at.Left, at.Top, at.Right, at.Bottom};
-    if (MonitorFromRect(&stored, MONITOR_DEFAULTTONULL)) return;
-    MONITORINFO mi{};
-    mi.cbSize = sizeof mi;
-    GetMonitorInfoW(MonitorFromRect(&stored, MONITOR_DEFAULTTONEAREST), &mi);
-    const ScreenRect placed = MoveInside(StoredLeft, StoredTop, width, height,
-                                         {mi.rcWork.left, mi.rcWork.top, mi.rcWork.right, mi.rcWork.bottom});
+    const ScreenRect placed =
+        ReachablePlace(RectAt(StoredLeft, StoredTop, window.right - window.left, window.bottom - window.top));
     StoredTop = placed.Top;
     StoredLeft = placed.Left;
 }
@@ -172,7 +149,7 @@ void TTimerDlg::SaveLayout() {
 }
 
 void TTimerDlg::FillList() {
-    if (!g) return;  // the session ended while a command of this dialog ran: the program is going
+    if (TApplication::Instance().Terminated()) return;  // the session ended under a command of this dialog
     ListView1.BeginUpdate();
     ListView1.Clear();
     const size_t count = timers_.size();
@@ -196,7 +173,7 @@ void TTimerDlg::PopupAddTimerClick() {
         return;
     }
     {
-        ConditionDialogScope dialog(*this);
+        FormUse<TSetTimeDlg> dialog(SetTimeDlg, *this);
         if (dialog->ShowModal() == mrOk) timers_.push_back(dialog->Entry);
     }
     FillList();
@@ -207,7 +184,7 @@ void TTimerDlg::PopupEditTimerClick() {
     if (selected < 0) return;
     const auto i = static_cast<size_t>(ListView1.ItemData(selected));
     {
-        ConditionDialogScope dialog(*this);
+        FormUse<TSetTimeDlg> dialog(SetTimeDlg, *this);
         dialog->LoadRecord(timers_.at(i));
         if (dialog->ShowModal() == mrOk) {
             TIMERDATA& record = timers_.at(i);

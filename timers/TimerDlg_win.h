@@ -34,7 +34,7 @@ public:
     int32_t StoredLeft = 0;
 
     void FormCreate();
-    void FormDestroy();
+    void FormDestroy() override;
     void PopupAddTimerClick();
     void PopupEditTimerClick();
     void PopupDelTimerClick();
@@ -53,7 +53,6 @@ private:
 
     TimerList& timers_;
     int columnsDpi_ = 96;  // the DPI the list's column widths were last set for
-    bool destroyed_ = false;
 };
 
 // Indexed by weekday bit: 0 "(日)" to 6 "(土)".

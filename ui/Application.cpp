@@ -1,7 +1,9 @@
 #include "ui/Application.h"
 
+#include <algorithm>
 #include <exception>
 
+#include "ui/ApplicationEvents.h"
 #include "ui/Form.h"
 #include "ui/Menu.h"
 #include "ui/SystemLibraries.h"
@@ -9,6 +11,7 @@
 
 namespace {
 constexpr UINT kHandFocusOn = WM_APP + 1;
+constexpr UINT kUnzoom = WM_APP + 2;
 
 void ReportToUser(const std::wstring& text) { TApplication::Instance().ShowError(text); }
 
@@ -23,6 +26,21 @@ bool RunShortCut(TPopupMenu& menu, WPARAM virtualKey) {
         ReportHandlerError(L"Unexpected error");
     }
     return true;
+}
+
+// Ends a dialog of this thread that waits for the user: a form of the program's own takes the answer Cancel,
+// a system dialog (a message box, the colour chooser) is cancelled as by Escape. Their loops return once the
+// message being handled is answered.
+BOOL CALLBACK CancelDialog(HWND hwnd, LPARAM) {
+    if (auto* form = dynamic_cast<TForm*>(TWindow::FromHandle(hwnd))) {
+        if (form->IsModal()) form->SetModalResult(mrCancel);
+        return TRUE;
+    }
+    wchar_t className[8] = L"";
+    if (GetClassNameW(hwnd, className, 8) && lstrcmpW(className, L"#32770") == 0) {
+        SendMessageW(hwnd, WM_COMMAND, IDCANCEL, 0);
+    }
+    return TRUE;
 }
 
 BOOL CALLBACK CollectEnabled(HWND hwnd, LPARAM lParam) {
@@ -45,12 +63,18 @@ void TApplication::Initialize(std::string_view titleCp932) {
                     WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX,
                     GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 0, 0, nullptr, nullptr,
                     Widen(titleCp932).c_str());
-    // The first ShowWindow of the program is this one, on purpose: Windows may put the show command of the
-    // start (a shortcut's 「最小化」 or 「最大化」) in place of its own. Minimised is honoured; whatever
-    // else it made of the window (maximised, hidden) is put back to the plain, unseen window.
+    // The start's show command (a shortcut's 「最小化」 or 「最大化」) is used up here, by the program's
+    // first ShowWindow, on purpose: asked for by name, so that it can never land on a later window (Windows
+    // may apply it to the first unowned, captioned window shown in a plain way). Minimised is honoured;
+    // whatever else it made of the window (maximised, hidden) is put back to the plain, unseen window.
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    GetStartupInfoW(&si);
     const bool minimized = StartedMinimized();
-    ShowWindow(Handle(), minimized ? SW_SHOWMINNOACTIVE : SW_SHOWNOACTIVATE);
-    if (!minimized && (IsZoomed(Handle()) || IsIconic(Handle()) || !IsWindowVisible(Handle()))) {
+    ShowWindow(Handle(), (si.dwFlags & STARTF_USESHOWWINDOW) ? SW_SHOWDEFAULT : SW_SHOWNOACTIVATE);
+    if (minimized) {
+        if (!IsIconic(Handle())) ShowWindow(Handle(), SW_SHOWMINNOACTIVE);
+    } else if (IsZoomed(Handle()) || IsIconic(Handle()) || !IsWindowVisible(Handle())) {
         ShowWindow(Handle(), SW_SHOWNOACTIVATE);
     }
 }
@@ -84,8 +108,13 @@ void TApplication::ShowMainForm() {
 }
 
 void TApplication::Run() {
+    // The session ended while the start still waited for the user (its message box): nothing is shown.
+    if (terminated_) return;
     if (IsMinimized()) {
-        if (OnMinimize) OnMinimize();  // minimised before the clock was there to hear it
+        // Minimised before the clock was there to hear it.
+        for (TApplicationEvents* events : std::vector(events_)) {
+            if (events->OnMinimize) events->OnMinimize();
+        }
     } else {
         ShowMainForm();
     }
@@ -122,6 +151,16 @@ void TApplication::Terminate() {
     PostQuitMessage(0);
 }
 
+void TApplication::EndSession() {
+    EnumThreadWindows(GetCurrentThreadId(), CancelDialog, 0);
+    // A FormDestroy can let messages in (a message box): a form gone meanwhile is passed over.
+    const std::vector<TForm*> newestFirst(forms_.rbegin(), forms_.rend());
+    for (TForm* form : newestFirst) {
+        if (std::find(forms_.begin(), forms_.end(), form) != forms_.end()) form->RunFormDestroy();
+    }
+    Terminate();
+}
+
 void TApplication::Minimize() {
     if (IsIconic(Handle())) return;
     ShowWindow(Handle(), SW_MINIMIZE);
@@ -134,15 +173,23 @@ void TApplication::Restore() {
 
 bool TApplication::IsMinimized() const { return IsIconic(Handle()) != FALSE; }
 
-int TApplication::ShowMessageBox(std::string_view text, std::string_view caption, UINT flags) {
-    HWND owner = activeForm_ ? activeForm_->Handle() : (mainForm_ ? mainForm_->Handle() : nullptr);
-    return MessageBoxW(owner, Widen(text).c_str(), Widen(caption).c_str(), flags);
+HWND TApplication::MessageBoxOwner() const {
+    // An unowned box would have a task-bar button of its own, which the program's button cannot bring back.
+    for (const TForm* form : {activeForm_, mainForm_}) {
+        if (form && IsWindowVisible(form->Handle())) return form->Handle();
+    }
+    return Handle();
 }
 
-void TApplication::ShowError(const std::wstring& text) {
-    HWND owner = activeForm_ ? activeForm_->Handle() : nullptr;
-    MessageBoxW(owner, text.c_str(), Widen(Title()).c_str(), MB_OK | MB_ICONERROR);
+int TApplication::ShowMessageBox(std::string_view text, std::string_view caption, UINT flags) {
+    return MessageBoxW(MessageBoxOwner(), Widen(text).c_str(), Widen(caption).c_str(), flags);
 }
+
+int TApplication::ShowMessageBox(const std::wstring& text, UINT flags) {
+    return MessageBoxW(MessageBoxOwner(), text.c_str(), Widen(Title()).c_str(), flags);
+}
+
+void TApplication::ShowError(const std::wstring& text) { ShowMessageBox(text, MB_OK | MB_ICONERROR); }
 
 bool TApplication::SetActiveForm(TForm* form) {
     if (activeForm_ == form) return false;
@@ -150,14 +197,23 @@ bool TApplication::SetActiveForm(TForm* form) {
     return true;
 }
 
+void TApplication::FormCreated(TForm* form) { forms_.push_back(form); }
+
+void TApplication::AddEvents(TApplicationEvents* events) { events_.push_back(events); }
+
+void TApplication::RemoveEvents(TApplicationEvents* events) {
+    events_.erase(std::remove(events_.begin(), events_.end(), events), events_.end());
+}
+
 void TApplication::FormClosed(TForm* form) {
     form->Hide();
-    if (form == mainForm_) Terminate();
+    if (form == mainForm_) EndSession();
 }
 
 void TApplication::FormDestroyed(TForm* form) {
     if (activeForm_ == form) activeForm_ = nullptr;
     if (mainForm_ == form) mainForm_ = nullptr;
+    forms_.erase(std::remove(forms_.begin(), forms_.end(), form), forms_.end());
 }
 
 std::vector<HWND> TApplication::DisableOtherWindows(HWND except) {
@@ -174,11 +230,46 @@ void TApplication::EnableWindows(const std::vector<HWND>& windows) {
     }
 }
 
+void TApplication::Minimized() {
+    if (minimized_) return;
+    minimized_ = true;
+    // Windows has hidden the owned clock already; Wine has not.
+    if (mainForm_) mainForm_->Hide();
+    for (TApplicationEvents* events : std::vector(events_)) {
+        if (events->OnMinimize) events->OnMinimize();
+    }
+}
+
+void TApplication::Restored(bool maximized) {
+    if (!minimized_) return;
+    minimized_ = false;
+    for (TApplicationEvents* events : std::vector(events_)) {
+        if (events->OnRestore) events->OnRestore();
+    }
+    // Shown for the first time after a minimised start; brought forward when Windows showed it again itself.
+    ShowMainForm();
+    // Restored to maximised (someone maximised it before the minimise): back to the plain window, so that
+    // the next minimise and restore are plain ones too.
+    if (maximized) PostMessageW(Handle(), kUnzoom, 0, 0);
+}
+
+bool TApplication::IgnoredWhileDisabled(WPARAM command) {
+    // As DefWindowProc does for a window a modal dialog has disabled; the task bar's 「ウィンドウを閉じる」
+    // then brings the dialog forward instead. A restore still goes through: the dialog comes back with it.
+    if (IsWindowEnabled(Handle()) || (command != SC_CLOSE && command != SC_MINIMIZE)) return false;
+    HWND popup = GetLastActivePopup(Handle());
+    if (popup && popup != Handle()) SetForegroundWindow(popup);
+    return true;
+}
+
 LRESULT TApplication::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     LRESULT result = 0;
-    if (OnMessage && OnMessage(message, wParam, lParam, result)) return result;
+    for (TApplicationEvents* events : std::vector(events_)) {
+        if (events->OnMessage && events->OnMessage(message, wParam, lParam, result)) return result;
+    }
     switch (message) {
         case WM_SYSCOMMAND:
+            if (IgnoredWhileDisabled(wParam & 0xFFF0)) return 0;
             switch (wParam & 0xFFF0) {
                 case SC_MINIMIZE:
                     Minimize();
@@ -194,17 +285,16 @@ LRESULT TApplication::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
             }
             break;
         case WM_SIZE:
-            // Whoever minimised the application (Minimize, the task bar, another program), the clock goes.
+            // Whoever minimised or restored the application (the program, the task bar, another program).
             if (wParam == SIZE_MINIMIZED) {
-                if (mainForm_) mainForm_->Hide();
-                if (OnMinimize) OnMinimize();
-            } else if (wParam == SIZE_RESTORED && mainForm_ && !IsWindowVisible(mainForm_->Handle())) {
-                // Restored from the task bar (or by Restore): the clock comes back, shown for the first time
-                // if the program started minimised.
-                if (OnRestore) OnRestore();
-                ShowMainForm();
+                Minimized();
+            } else if (wParam == SIZE_RESTORED || wParam == SIZE_MAXIMIZED) {
+                Restored(wParam == SIZE_MAXIMIZED);
             }
             break;
+        case kUnzoom:
+            if (IsZoomed(Handle())) ShowWindow(Handle(), SW_SHOWNOACTIVATE);
+            return 0;
         case WM_ACTIVATE:
             // The task-bar window never keeps the focus: it is handed to the form that had it once the
             // activation is over (the focus is not moved to another window from inside WM_ACTIVATE).

@@ -1,7 +1,6 @@
 #include "ui/Form.h"
 
 #include "ui/Application.h"
-#include "ui/Button.h"
 #include "ui/Menu.h"
 #include "ui/SystemLibraries.h"
 #include "ui/Timer.h"
@@ -41,6 +40,7 @@ bool TForm::CreateForm(const FormDesign& design, HWND owner, bool dialogKeys) {
                          frame.right - frame.left, frame.bottom - frame.top, owner, nullptr)) {
         return false;
     }
+    TApplication::Instance().FormCreated(this);
     dpi_ = DpiForWindow(Handle());
     SetColor(design.Color);
     RebuildFont();
@@ -144,6 +144,29 @@ void TForm::SetColor(COLORREF color) {
     InvalidateRect(Handle(), nullptr, TRUE);
 }
 
+void TForm::SetFormStyle(TFormStyle style) {
+    const bool on = style == TFormStyle::fsStayOnTop;
+    const auto topmost = [this] { return (GetWindowLongW(Handle(), GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; };
+    if (topmost() == on) return;
+    constexpr UINT flags = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER;
+    SetWindowPos(Handle(), on ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, flags);
+    if (on || !topmost()) return;
+    // Windows takes the switch. Under Wine an owned window stays topmost while its owner is the next window
+    // below it: without its owner for the moment of the switch, it takes there too. Only then, because an
+    // unowned moment is one Windows would mark with a task-bar button.
+    HWND owner = GetWindow(Handle(), GW_OWNER);
+    if (!owner) return;
+    SetWindowLongPtrW(Handle(), GWLP_HWNDPARENT, 0);
+    SetWindowPos(Handle(), HWND_NOTOPMOST, 0, 0, 0, 0, flags);
+    SetWindowLongPtrW(Handle(), GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner));
+}
+
+void TForm::RunFormDestroy() {
+    if (formDestroyed_) return;
+    FormDestroy();
+    formDestroyed_ = true;
+}
+
 void TForm::Show() {
     ShowWindow(Handle(), SW_SHOW);
     SetForegroundWindow(Handle());
@@ -176,7 +199,63 @@ int TForm::ShowModal() {
     return modalResult_;
 }
 
+void TForm::EndMouse() {
+    const bool held = mouseHeld_;
+    mouseHeld_ = false;
+    if (held) FormMouseUp();
+    if (GetCapture() == Handle()) ReleaseCapture();
+}
+
+bool TForm::HandleMouse(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    const int x = static_cast<short>(LOWORD(lParam));
+    const int y = static_cast<short>(HIWORD(lParam));
+    result = 0;
+    switch (message) {
+        case WM_LBUTTONDBLCLK:
+            FormDblClick();
+            // The double-click hid the form (the clock's minimises the application): nothing is left to press.
+            if (!IsWindowVisible(Handle())) return true;
+            [[fallthrough]];
+        case WM_LBUTTONDOWN:
+            // A left press holds the mouse until release, so a fast drag does not lose the window.
+            SetCapture(Handle());
+            [[fallthrough]];
+        case WM_RBUTTONDOWN:
+        case WM_MBUTTONDOWN:
+        case WM_RBUTTONDBLCLK:
+        case WM_MBUTTONDBLCLK:
+            mouseHeld_ = true;
+            FormMouseDown(x, y);
+            return true;
+        case WM_MOUSEMOVE:
+            // A press whose release went elsewhere (onto a control, into a menu) ends at the first move with
+            // no button held.
+            if (!(wParam & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON))) {
+                EndMouse();
+            } else if (mouseHeld_) {
+                FormMouseMove(x, y);
+            }
+            return true;
+        case WM_CAPTURECHANGED:
+        case WM_CANCELMODE:
+            EndMouse();
+            return false;
+        case WM_LBUTTONUP:
+        case WM_MBUTTONUP:
+            EndMouse();
+            return true;
+        case WM_RBUTTONUP:
+            // The popup menu opens on the release; the press ends when it has closed.
+            result = DefaultProc(message, wParam, lParam);
+            EndMouse();
+            return true;
+        default:
+            return false;
+    }
+}
+
 LRESULT TForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (LRESULT result = 0; HandleMouse(message, wParam, lParam, result)) return result;
     switch (message) {
         case WM_ERASEBKGND: {
             RECT r;
@@ -244,9 +323,13 @@ LRESULT TForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
                 return 0;
             }
             break;
+        case WM_SETTINGCHANGE:
+            // Broadcast for every setting of the system (the environment, the work area, …): of those only
+            // the high-contrast switch changes what a form wears. Colours and themes have messages of their own.
+            if (wParam == SPI_SETHIGHCONTRAST) FormColorsChanged();
+            break;
         case WM_SYSCOLORCHANGE:
         case WM_THEMECHANGED:
-        case WM_SETTINGCHANGE:
             FormColorsChanged();
             break;
         case WM_DPICHANGED:
@@ -270,103 +353,4 @@ void TForm::FormColorsChanged() {
     EnumChildWindows(Handle(), TellSysColorChange, 0);
     SetColor(color_);
     RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_FRAME);
-}
-
-bool TForm::OwnsFocus(HWND hwnd) const { return hwnd && IsChild(Handle(), hwnd); }
-
-HWND TForm::FirstTabStop() const {
-    HWND first = GetNextDlgTabItem(Handle(), nullptr, FALSE);
-    return OwnsFocus(first) && (GetWindowLongW(first, GWL_STYLE) & WS_TABSTOP) ? first : nullptr;
-}
-
-void TForm::MoveFocus(HWND control) {
-    // An edit box that the keyboard moves to has its text selected, as in every dialog.
-    if (SendMessageW(control, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL) SendMessageW(control, EM_SETSEL, 0, -1);
-    SetFocus(control);
-}
-
-bool TForm::RestoreFocus() {
-    const auto usable = [](HWND hwnd) {
-        return (GetWindowLongW(hwnd, GWL_STYLE) & (WS_VISIBLE | WS_DISABLED)) == WS_VISIBLE;
-    };
-    if (OwnsFocus(focused_) && usable(focused_)) {
-        SetFocus(focused_);
-        return true;
-    }
-    HWND first = FirstTabStop();
-    if (!first) return false;
-    MoveFocus(first);
-    return true;
-}
-
-void TForm::ControlFocused(HWND control) {
-    focused_ = control;
-    ShowDefaultButton(control);
-}
-
-void TForm::ShowDefaultButton(HWND focus) {
-    // The push button with the focus wears the default button's frame, as Enter presses it; with the focus
-    // anywhere else the default button wears it.
-    const TButton* focusedButton = dynamic_cast<TButton*>(FromHandle(focus));
-    const TButton* wearer = focusedButton ? focusedButton : defaultButton_;
-    for (TControl* control : controls_) {
-        auto* button = dynamic_cast<TButton*>(control);
-        if (!button || !button->Handle()) continue;
-        const LONG type = GetWindowLongW(button->Handle(), GWL_STYLE) & BS_TYPEMASK;
-        if (type != BS_PUSHBUTTON && type != BS_DEFPUSHBUTTON) continue;
-        const LONG wanted = button == wearer ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
-        if (type != wanted) SendMessageW(button->Handle(), BM_SETSTYLE, static_cast<WPARAM>(wanted), TRUE);
-    }
-}
-
-bool TForm::HandleDialogKey(const MSG& msg) {
-    if (!dialogKeys_ || !msg.hwnd || (msg.hwnd != Handle() && !IsChild(Handle(), msg.hwnd))) return false;
-    const auto key = static_cast<UINT>(msg.wParam);
-    HWND focus = GetFocus();
-    if (!OwnsFocus(focus)) focus = nullptr;
-    if (msg.message == WM_KEYUP || msg.message == WM_SYSKEYUP) {
-        if (key != swallowKeyUp_) return false;
-        swallowKeyUp_ = 0;
-        return true;
-    }
-    if (msg.message != WM_KEYDOWN && msg.message != WM_SYSKEYDOWN) return false;
-    swallowKeyUp_ = 0;  // a release that never came here (a menu took it) is forgotten at the next key
-    const LRESULT wants = focus ? SendMessageW(focus, WM_GETDLGCODE, msg.wParam, reinterpret_cast<LPARAM>(&msg)) : 0;
-    if (wants & (DLGC_WANTALLKEYS | DLGC_WANTMESSAGE)) return false;
-    const bool shift = GetKeyState(VK_SHIFT) < 0;
-    const bool control = GetKeyState(VK_CONTROL) < 0;
-    const bool alt = (HIWORD(msg.lParam) & KF_ALTDOWN) != 0;
-    if (alt || control) return false;
-    switch (key) {
-        case VK_TAB:
-            if (wants & DLGC_WANTTAB) return false;
-            if (HWND next = GetNextDlgTabItem(Handle(), focus, shift); OwnsFocus(next)) MoveFocus(next);
-            return true;
-        case VK_RETURN: {
-            TButton* button = dynamic_cast<TButton*>(FromHandle(focus));
-            if (!button) button = defaultButton_;
-            if (button && button->Enabled()) button->Click();
-            return true;
-        }
-        case VK_ESCAPE:
-            if (cancelButton_ && cancelButton_->Enabled()) cancelButton_->Click();
-            return true;
-        case VK_APPS:
-            // The system itself makes WM_CONTEXTMENU of the context-menu key when it is released (Windows in
-            // DefWindowProc, Wine as the key is taken from the queue), and the focused control hands it on as
-            // for a right-click. Opening the menu here as well showed it twice, one inside the other.
-            return false;
-        case VK_F10:
-            if (!shift) return false;
-            swallowKeyUp_ = VK_F10;  // its release would otherwise take the keyboard to the window menu
-            {
-                // As the system does for a right-click: a control without a menu of its own hands the message on
-                // to its parent.
-                HWND target = focus ? focus : Handle();
-                SendMessageW(target, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(target), -1);
-            }
-            return true;
-        default:
-            return false;
-    }
 }

@@ -1,8 +1,11 @@
 #pragma once
 // A top-level window built from a stored layout (sizes at 96 DPI), with the lifecycle events the forms
 // implement: FormShow (before the first time the window becomes visible and at every later show),
-// FormActivate (whenever it becomes the program's active window), FormClose; FormCreate and FormDestroy are
-// called by the forms themselves at the end of construction and at the start of destruction.
+// FormActivate (whenever it becomes the program's active window), FormClose; FormCreate is called by the
+// form itself at the end of construction, FormDestroy through RunFormDestroy, exactly once: by the form's
+// destructor, or earlier by the application when the session ends. The mouse on the form's own area is
+// decoded here: a left press holds the mouse until its release, and the form hears FormMouseDown,
+// FormMouseMove (while a button is held), FormMouseUp (once per press, however it ended) and FormDblClick.
 #include <string>
 #include <vector>
 
@@ -15,6 +18,7 @@ class TPopupMenu;
 
 enum class TBorderStyle { bsNone, bsSizeable, bsDialog };
 enum class TPosition { poDesigned, poScreenCenter };
+enum class TFormStyle { fsNormal, fsStayOnTop };
 
 constexpr int mrNone = 0;
 constexpr int mrOk = 1;
@@ -58,6 +62,13 @@ public:
     HFONT Font() const { return font_.get(); }
     HBRUSH BackgroundBrush() const { return brush_.get(); }
 
+    // Stay on top of other programs' windows, or not; neither moves nor activates the window.
+    void SetFormStyle(TFormStyle style);
+
+    // Runs FormDestroy unless it has already run to its end. A FormDestroy that waits for the user (a message
+    // box) can be entered once more meanwhile, by the end of the session, and must then finish the rest.
+    void RunFormDestroy();
+
     void Show();
     void Hide();
     void Close();  // as the user closing the window
@@ -98,6 +109,11 @@ protected:
     virtual void FormShow() {}
     virtual void FormActivate() {}
     virtual void FormClose() {}
+    virtual void FormDestroy() {}
+    virtual void FormMouseDown(int /*x*/, int /*y*/) {}  // client coordinates
+    virtual void FormMouseMove(int /*x*/, int /*y*/) {}
+    virtual void FormMouseUp() {}
+    virtual void FormDblClick() {}
     virtual void FormDpiChanged() {}
     // Called when the system's colours, theme or settings changed (a high-contrast theme switched on or off):
     // brushes taken from system colours are made anew and the form is painted again.
@@ -106,6 +122,9 @@ protected:
     LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
+    // The mouse messages on the form's own area; true when the message is answered.
+    bool HandleMouse(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+    void EndMouse();
     void RebuildFont();
     void PlaceControls();
     DWORD StyleFor(TBorderStyle style) const;
@@ -126,6 +145,8 @@ private:
     int modalResult_ = mrNone;
     bool modal_ = false;
     bool dialogKeys_ = false;
+    bool formDestroyed_ = false;
+    bool mouseHeld_ = false;  // a press on the form whose FormMouseUp is still due
     TPopupMenu* popupMenu_ = nullptr;
     TButton* defaultButton_ = nullptr;
     TButton* cancelButton_ = nullptr;

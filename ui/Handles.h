@@ -4,6 +4,9 @@
 
 #include <memory>
 #include <type_traits>
+#include <utility>
+
+#include "ui/SystemLibraries.h"
 
 struct GdiObjectDeleter {
     void operator()(void* h) const noexcept {
@@ -54,4 +57,25 @@ public:
 private:
     HDC dc_;
     HGDIOBJ previous_;
+};
+
+// The registration for suspend and resume notifications of one window, where the system has it.
+class PowerNotification {
+public:
+    PowerNotification() = default;
+    explicit PowerNotification(HWND hwnd) : notification_(RegisterSuspendResumeLate(hwnd)) {}
+    ~PowerNotification() { Reset(); }
+    PowerNotification(const PowerNotification&) = delete;
+    PowerNotification& operator=(const PowerNotification&) = delete;
+    PowerNotification& operator=(PowerNotification&& other) noexcept {
+        Reset();
+        notification_ = std::exchange(other.notification_, nullptr);
+        return *this;
+    }
+    void Reset() {
+        if (notification_) UnregisterSuspendResumeLate(std::exchange(notification_, nullptr));
+    }
+
+private:
+    HPOWERNOTIFY notification_ = nullptr;
 };

@@ -22,7 +22,9 @@ void TLabel::SetCaption(std::string_view cp932) {
     if (text == current) return;
     SetWindowTextW(Handle(), text.c_str());
     FitToText();
-    InvalidateRect(Handle(), nullptr, TRUE);
+    // Not erased first: the paint covers the ground itself, so that no erased label is ever on screen (where
+    // no compositor hides it, the digits would flicker once a second).
+    InvalidateRect(Handle(), nullptr, FALSE);
     // Paint now rather than when the queue is empty: the clock's second must show when it changes.
     UpdateWindow(Handle());
 }
@@ -74,6 +76,9 @@ LRESULT TLabel::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_PAINT: {
             PAINTSTRUCT ps;
             HDC dc = BeginPaint(Handle(), &ps);
+            RECT r;
+            GetClientRect(Handle(), &r);
+            FillRect(dc, &r, ground);
             {
                 // The old font goes back into the DC before EndPaint hands the DC back.
                 SelectScope select(dc, font_ ? static_cast<HGDIOBJ>(font_) : GetStockObject(DEFAULT_GUI_FONT));
@@ -81,8 +86,6 @@ LRESULT TLabel::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
                 SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
                 wchar_t text[256];
                 const int length = GetWindowTextW(Handle(), text, 256);
-                RECT r;
-                GetClientRect(Handle(), &r);
                 DrawTextW(dc, text, length, &r, DT_LEFT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX);
             }
             EndPaint(Handle(), &ps);

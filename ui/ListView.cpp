@@ -143,8 +143,9 @@ void TListView::ShowFirstColumnFormat() {
 }
 
 void TListView::DrawFirstColumnText(const NMLVCUSTOMDRAW& draw) const {
-    // The control has drawn the cell left-aligned, in the colours of the item's state, which the device
-    // context still holds: the cell is covered with its ground and the text drawn again as the column asks.
+    // The control has drawn the cell left-aligned: the cell is covered with its ground and the text drawn
+    // again as the column asks, in the colours of the item's own state. What the control left in the device
+    // context is no guide: Windows' themed list view leaves neither its highlight nor its text colour there.
     const auto item = static_cast<WPARAM>(draw.nmcd.dwItemSpec);
     // The label rectangle: for subitem 0, LVM_GETSUBITEMRECT gives the whole row.
     RECT cell{LVIR_LABEL, 0, 0, 0};
@@ -155,18 +156,32 @@ void TListView::DrawFirstColumnText(const NMLVCUSTOMDRAW& draw) const {
     entry.cchTextMax = 256;
     const auto length =
         static_cast<int>(SendMessageW(Handle(), LVM_GETITEMTEXTW, item, reinterpret_cast<LPARAM>(&entry)));
+    const auto listColor = [this](UINT message, COLORREF otherwise) {
+        const auto color = static_cast<COLORREF>(SendMessageW(Handle(), message, 0, 0));
+        return color == CLR_NONE || color == CLR_DEFAULT ? otherwise : color;
+    };
+    const bool selected = (SendMessageW(Handle(), LVM_GETITEMSTATE, item, LVIS_SELECTED) & LVIS_SELECTED) != 0;
+    const bool focused = GetFocus() == Handle();
+    const bool showsSelection = (GetWindowLongW(Handle(), GWL_STYLE) & LVS_SHOWSELALWAYS) != 0;
+    COLORREF ink = listColor(LVM_GETTEXTCOLOR, GetSysColor(COLOR_WINDOWTEXT));
+    COLORREF usualGround = listColor(LVM_GETTEXTBKCOLOR, listColor(LVM_GETBKCOLOR, GetSysColor(COLOR_WINDOW)));
+    if (selected && focused) {
+        ink = GetSysColor(COLOR_HIGHLIGHTTEXT);
+        usualGround = GetSysColor(COLOR_HIGHLIGHT);
+    } else if (selected && showsSelection) {
+        ink = GetSysColor(COLOR_BTNTEXT);
+        usualGround = GetSysColor(COLOR_BTNFACE);
+    }
     HDC dc = draw.nmcd.hdc;
     const int savedDc = SaveDC(dc);
-    // The row's own ground (a selected row's highlight, however the theme drew it), read from the cell's
-    // margin, which the control's text never reaches.
-    const COLORREF ground = GetPixel(dc, cell.left + 1, (cell.top + cell.bottom) / 2);
-    if (ground != CLR_INVALID) {
-        SetBkColor(dc, ground);
-    } else if (GetBkMode(dc) == TRANSPARENT) {
-        SetBkColor(dc, static_cast<COLORREF>(SendMessageW(Handle(), LVM_GETBKCOLOR, 0, 0)));
-    }
+    // The row's ground as the control drew it (a theme's highlight), read from the cell's margin, which the
+    // control's text never reaches; where the margin is outside this paint's clip, the state's colour.
+    const POINT margin{cell.left + 1, (cell.top + cell.bottom) / 2};
+    const COLORREF ground = PtVisible(dc, margin.x, margin.y) ? GetPixel(dc, margin.x, margin.y) : CLR_INVALID;
+    SetBkColor(dc, ground != CLR_INVALID ? ground : usualGround);
     ExtTextOutW(dc, cell.left, cell.top, ETO_OPAQUE, &cell, nullptr, 0, nullptr);
     SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, ink);
     InflateRect(&cell, -ScaleForDpi(TextMargin, dpi_), 0);
     DrawTextW(dc, text, length, &cell,
               (firstColumnFormat_ == LVCFMT_RIGHT ? DT_RIGHT : DT_CENTER) | DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX |

@@ -7,6 +7,7 @@
 
 #include <functional>
 
+#include "core/Os.h"
 #include "core/PowerTexts.h"
 #include "tests/e2e/ClockRun.h"
 
@@ -79,7 +80,17 @@ TEST(EndSession, WithEachDialogOpenEverythingIsSavedAndLoggedBeforeTheAnswerAndN
         if (c.readOnly) {
             ASSERT_TRUE(SetFileAttributesW(run.IniPath().c_str(), FILE_ATTRIBUTE_READONLY));
         }
-        ASSERT_NE(c.open(run), nullptr) << "the dialog did not open";
+        HWND dialog = c.open(run);
+        ASSERT_NE(dialog, nullptr) << "the dialog did not open";
+        // Owned, so that it has no task-bar button of its own: the box at the end by the task-bar window.
+        EXPECT_EQ(Driver::Owner(dialog) == run.App(), c.readOnly);
+        EXPECT_NE(Driver::Owner(dialog), nullptr);
+        // The task bar's close and minimise to the disabled task-bar window are ignored, as Windows ignores
+        // system commands to a disabled window: the dialog and the clock stay.
+        for (const WPARAM command : {SC_CLOSE, SC_MINIMIZE}) Driver::Send(run.App(), WM_SYSCOMMAND, command, 0);
+        EXPECT_EQ(Driver::Style(run.App()) & WS_MINIMIZE, 0);
+        EXPECT_TRUE(Driver::Visible(dialog));
+        EXPECT_EQ(Driver::Visible(run.Clock()), !c.readOnly) << "the clock goes only with the program's own end";
 
         EXPECT_EQ(Driver::Send(run.Clock(), WM_ENDSESSION, 1, 0, 15000), 1);
         // Answered: the files are complete now.
@@ -98,4 +109,20 @@ TEST(EndSession, WithEachDialogOpenEverythingIsSavedAndLoggedBeforeTheAnswerAndN
         EXPECT_EQ(run.LogTexts(), logged);
         EXPECT_EQ(run.Ini(), ini);
     }
+}
+
+// With another copy holding the log's lock, the end of the session is answered well inside Windows' allowance:
+// each line waits only briefly and is then written, never after the answer.
+TEST(EndSession, AnotherCopyHoldingTheLogLeavesTheAnswerInsideWindowsAllowance) {
+    ClockRun run;
+    ASSERT_TRUE(Driver::WaitUntil([&] { return run.LogTexts().size() == 1; }, 5000));
+    const HANDLE lock = CreateMutexW(nullptr, TRUE, Os::AppendLockName(run.LogPath()).c_str());
+    ASSERT_NE(lock, nullptr);
+    EXPECT_EQ(Driver::Send(run.App(), WM_ENDSESSION, 1, 0, 1000), 1) << "no answer within a second";
+    const std::string answered = run.Log();
+    ReleaseMutex(lock);
+    CloseHandle(lock);
+    EXPECT_TRUE(run.Program().WaitForExit(15000));
+    EXPECT_EQ(run.Log(), answered) << "nothing written after the answer";
+    EXPECT_EQ(run.LogTexts(), (std::vector<std::string>{"Program Start", std::string(EndSessionText), "Program End"}));
 }

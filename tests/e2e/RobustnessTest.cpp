@@ -334,6 +334,7 @@ TEST(Robustness, ATimerWhoseNumbersCannotBeReadIsReportedAtStartAndKeptAsItStand
     std::vector<HWND> boxes;
     ASSERT_TRUE(Driver::WaitUntil([&] { return !(boxes = MessageBoxes(run.Program().Pid())).empty(); }, 15000));
     EXPECT_EQ(MessageText(boxes[0]), L"'２' は有効な整数値ではありません");
+    EXPECT_EQ(Driver::Owner(boxes[0]), run.App()) << "no task-bar button of its own";
     EXPECT_EQ(run.LogTexts(), std::vector<std::string>{"Program Start"});
     EXPECT_TRUE(PressOk(boxes[0]));
     EXPECT_TRUE(Ticks(run));

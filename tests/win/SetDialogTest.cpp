@@ -65,7 +65,7 @@ protected:
 }  // namespace
 
 TEST_F(SetDialogTest, ControlsStandAsDesignedInTabOrderWithNeitherDefaultNorCancelButton) {
-    TSetDialog d(*main_);
+    TSetDialog d(*main_, main_->StayOnTop, main_->TaskBarMode, main_->BackColor);
     EXPECT_EQ(d.Caption(), "設定");
     EXPECT_EQ(ClientSize(d.Handle()).cx, d.Scale(205));
     EXPECT_EQ(ClientSize(d.Handle()).cy, d.Scale(152));
@@ -118,7 +118,7 @@ TEST_F(SetDialogTest, ItOpensWithTheMainWindowsValuesAndShowsTheColourAsAReadOnl
         main_->StayOnTop = front;
         main_->TaskBarMode = 1;
         main_->BackColor = 0x123456;
-        TSetDialog d(*main_);
+        TSetDialog d(*main_, main_->StayOnTop, main_->TaskBarMode, main_->BackColor);
         EXPECT_EQ(d.CheckBoxFront.Checked(), front);
         EXPECT_EQ(d.TaskBarMode, 1);
         EXPECT_EQ(d.BitBtn1.Text(), "09:05");
@@ -145,7 +145,7 @@ TEST_F(SetDialogTest, TheModeButtonStepsOnAndShowsTheCurrentTimeInTheChosenMode)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.start);
         main_->TaskBarMode = c.start;
-        TSetDialog d(*main_);
+        TSetDialog d(*main_, main_->StayOnTop, main_->TaskBarMode, main_->BackColor);
         EXPECT_EQ(d.BitBtn1.Text(), c.captions[0]);
         for (int click = 1; click <= 3; ++click) {
             Click(d.BitBtn1);
@@ -157,11 +157,11 @@ TEST_F(SetDialogTest, TheModeButtonStepsOnAndShowsTheCurrentTimeInTheChosenMode)
 
 TEST_F(SetDialogTest, TheModeButtonWearsTheShellsIconAndDoesWithoutIt) {
     {
-        TSetDialog d(*main_);
+        TSetDialog d(*main_, main_->StayOnTop, main_->TaskBarMode, main_->BackColor);
         EXPECT_TRUE(d.BitBtn1.HasGlyph());
     }
     TSetDialog::SetFileIconSourceForTesting([](const PathString&) -> HICON { return nullptr; });
-    TSetDialog d(*main_);
+    TSetDialog d(*main_, main_->StayOnTop, main_->TaskBarMode, main_->BackColor);
     EXPECT_FALSE(d.BitBtn1.HasGlyph());
     EXPECT_EQ(d.BitBtn1.Text(), "09:05:07");
     Click(d.BitBtn1);
@@ -212,7 +212,7 @@ TEST_F(SetDialogTest, TheGlyphShowsTheWholeIconAt144DpiAndTheShellIsAskedInAnApa
         g_apartmentAsked = Apartment();
         return QuarteredIcon(24);  // the shell's small icon at 144 DPI
     });
-    TSetDialog d(*main_);
+    TSetDialog d(*main_, main_->StayOnTop, main_->TaskBarMode, main_->BackColor);
     EXPECT_TRUE(g_apartmentAsked == APTTYPE_STA || g_apartmentAsked == APTTYPE_MAINSTA) << g_apartmentAsked;
     EXPECT_EQ(Apartment(), before);
 
@@ -258,7 +258,7 @@ TEST_F(SetDialogTest, TheGlyphShowsTheWholeIconAt144DpiAndTheShellIsAskedInAnApa
 
 TEST_F(SetDialogTest, ADoubleClickOnTheColourBoxOffersTheChooserWhichStartsFromItsOwnColour) {
     main_->BackColor = 0x123456;
-    TSetDialog d(*main_);
+    TSetDialog d(*main_, main_->StayOnTop, main_->TaskBarMode, main_->BackColor);
     for (const int button : {IDCANCEL, IDOK}) {
         ModalScript script({[&] {
             HWND chooser = FindShownWindow(L"#32770");
@@ -274,7 +274,7 @@ TEST_F(SetDialogTest, ADoubleClickOnTheColourBoxOffersTheChooserWhichStartsFromI
 }
 
 TEST_F(SetDialogTest, TheKeyboardStartsOnTheFirstControlAndEnterPressesOnlyTheFocusedButton) {
-    TSetDialog d(*main_);
+    TSetDialog d(*main_, main_->StayOnTop, main_->TaskBarMode, main_->BackColor);
     std::vector<HWND> focus;
     bool ticked = false, stillOpen = false;
     std::string mode;

@@ -214,6 +214,42 @@ TEST_F(TimerDlgTest, TheNumberColumnIsDrawnRightAlignedAsDesigned) {
         return first > width / 2 && last >= width - d.Scale(12);
     })) << "ink from "
         << first << " to " << last << " in a cell " << width << " wide";
+
+    // A selected row in the focused list, drawn after a control that left black text in the DC, with the cell's
+    // margin outside the paint's clip (as Windows' themed control and a partial repaint leave them): the
+    // number comes out in the highlight's text colour on the highlight.
+    d.ListView1.SetSelectedIndex(0);
+    SetFocus(d.ListView1.Handle());
+    RECT local{LVIR_LABEL, 0, 0, 0};
+    ASSERT_TRUE(SendMessageW(d.ListView1.Handle(), LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&local)));
+    HDC dc = CreateCompatibleDC(screen);
+    BitmapHandle bitmap(CreateCompatibleBitmap(screen, local.right + 4, local.bottom + 4));
+    {
+        SelectScope select(dc, bitmap.get());
+        RECT all{0, 0, local.right + 4, local.bottom + 4};
+        FillRect(dc, &all, GetSysColorBrush(COLOR_WINDOW));
+        SetTextColor(dc, RGB(0, 0, 0));
+        IntersectClipRect(dc, local.left + 3, local.top, local.right, local.bottom);
+        NMLVCUSTOMDRAW draw{};
+        draw.nmcd.hdr = {d.ListView1.Handle(), static_cast<UINT_PTR>(GetDlgCtrlID(d.ListView1.Handle())),
+                         static_cast<UINT>(NM_CUSTOMDRAW)};
+        draw.nmcd.dwDrawStage = CDDS_ITEMPOSTPAINT | CDDS_SUBITEM;
+        draw.nmcd.hdc = dc;
+        SendMessageW(d.Panel1.Handle(), WM_NOTIFY, draw.nmcd.hdr.idFrom, reinterpret_cast<LPARAM>(&draw));
+        SelectClipRgn(dc, nullptr);
+        int ink = 0, black = 0;
+        for (int x = local.left + 3; x < local.right; ++x) {
+            for (int y = local.top; y < local.bottom; ++y) {
+                const COLORREF pixel = GetPixel(dc, x, y);
+                ink += pixel == GetSysColor(COLOR_HIGHLIGHTTEXT);
+                black += pixel == RGB(0, 0, 0);
+            }
+        }
+        EXPECT_EQ(GetPixel(dc, local.left + 4, local.top + 1), GetSysColor(COLOR_HIGHLIGHT));
+        EXPECT_GT(ink, 0);
+        EXPECT_EQ(black, 0);
+    }
+    DeleteDC(dc);
     ReleaseDC(nullptr, screen);
 }
 

@@ -226,7 +226,7 @@ void TakePictures() {
             main.Handle(), L"clock-menu");
 
         {
-            TSetDialog settings(main);
+            TSetDialog settings(main, main.StayOnTop, main.TaskBarMode, main.BackColor);
             ShowDrawn(settings);
             SaveScreen(WindowRectOf(settings.Handle()), L"settings-dialog");
         }
