@@ -7,6 +7,7 @@
 #include <string>
 
 #include "core/Path.h"
+#include "settings/SettingsStore.h"
 #include "timers/TimerData.h"
 #include "ui/Form.h"
 #include "ui/Label.h"
@@ -99,4 +100,6 @@ private:
     bool writeErrorShown_ = false;
     bool quietShutdown_ = false;
     HPOWERNOTIFY suspendNotification_ = nullptr;
+    // The settings file: one read at the start for settings and timers, and whether this run may write it.
+    TSettingsStore store_;
 };

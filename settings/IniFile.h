@@ -24,6 +24,8 @@ public:
     TIniFile& operator=(const TIniFile&) = delete;
 
     const PathString& FileName() const { return path_; }
+    // The file is there but could not be read (locked, no permission): it reads as empty and is never written.
+    bool Unreadable() const { return unreadable_; }
 
     // At most 2047 bytes of the value; the default (less its trailing blanks) when file, section or key
     // is missing.
