@@ -36,6 +36,7 @@
 //     Windows' profile cache) and its value reads with the file's rules (blanks trimmed, quotes removed).
 #include "settings/IniFile.h"
 
+#include "core/Cp932.h"
 #include "core/IntText.h"
 
 #include <algorithm>
@@ -54,16 +55,7 @@ constexpr size_t kReadLimit = 2047;  // the program reads into 2048-byte buffers
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\v'; }
 bool IsLineBreak(char c) { return c == '\r' || c == '\n'; }
 
-bool IsLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
-bool IsTrailByte(unsigned char c) { return (c >= 0x40 && c <= 0x7E) || (c >= 0x80 && c <= 0xFC); }
-
-// Bytes of the character starting at text[i]: 2 for a lead byte followed by a trail byte, else 1.
-size_t CharSize(std::string_view text, size_t i) {
-    return IsLeadByte(static_cast<unsigned char>(text[i])) && i + 1 < text.size() &&
-                   IsTrailByte(static_cast<unsigned char>(text[i + 1]))
-               ? 2
-               : 1;
-}
+using Cp932::CharSize;
 
 // First occurrence of an ASCII character as a character of its own (never the trail byte of a pair).
 size_t FindChar(std::string_view text, char ch) {
@@ -97,16 +89,7 @@ std::string_view TrimSpaces(std::string_view text) {
     return text;
 }
 
-std::string_view CutToReadLimit(std::string_view text) {
-    if (text.size() <= kReadLimit) return text;
-    size_t end = 0;
-    while (end < text.size()) {
-        const size_t n = CharSize(text, end);
-        if (end + n > kReadLimit) break;
-        end += n;
-    }
-    return text.substr(0, end);
-}
+std::string_view CutToReadLimit(std::string_view text) { return Cp932::Cut(text, kReadLimit); }
 
 // What one line (without its line break) is.
 struct LineInfo {
@@ -213,7 +196,7 @@ struct TIniFile::Document {
         const size_t end = raw.size() - raw.size() % 2;
         std::u16string text((end - 2) / 2, u'\0');
         for (size_t i = 0; i < text.size(); ++i) text[i] = UnitAt(raw, 2 + 2 * i);
-        source = Os::Utf16ToCp932(text);
+        source = Cp932::FromUtf16(text);
         size_t at = 0;
         for (size_t unit = 0; unit < text.size();) {
             if (at == source.size()) keepUnicode = true;  // the sides disagree: never write over the file
@@ -464,7 +447,7 @@ struct TIniFile::Document {
                 continue;
             }
             content.append(RawOf(piece.keptBegin, piece.keptSize));
-            for (const char16_t unit : Os::Cp932ToUtf16(Text(piece).substr(piece.keptSize))) {
+            for (const char16_t unit : Cp932::ToUtf16(Text(piece).substr(piece.keptSize))) {
                 content.push_back(static_cast<char>(unit & 0xFF));
                 content.push_back(static_cast<char>(unit >> 8));
             }
