@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -19,9 +20,25 @@ namespace Os {
 namespace {
 BeforeReplaceHook g_beforeReplace = nullptr;
 
-// A temporary file younger than this may belong to a save still running on another machine that shares the
-// folder (a process id says nothing there): it is left alone.
+// On a network file system a temporary file younger than this may belong to a save still running on another
+// machine (a process id says nothing there): it is left alone. On a local disk the process id alone tells.
 constexpr time_t InUseFor = 10 * 60;
+
+bool SharedWithOtherMachines(const PathString& target) {
+    struct statfs fs {};
+    const PathString folder = ExtractFilePath(target);
+    if (::statfs(folder.empty() ? "." : folder.c_str(), &fs) != 0) return true;
+    switch (static_cast<unsigned long>(fs.f_type)) {
+        case 0x6969ul:      // NFS
+        case 0x517Bul:      // SMB
+        case 0xFF534D42ul:  // CIFS
+        case 0xFE534D42ul:  // SMB2
+        case 0x65735546ul:  // FUSE (sshfs and the like)
+            return true;
+        default:
+            return false;
+    }
+}
 
 bool ProcessIsGone(unsigned long pid) {
     // At the start, or once this process's own save is done, a file with its id is a leftover of an earlier
@@ -62,8 +79,9 @@ std::vector<TempFile> AbandonedTemps(const PathString& target, bool* listed = nu
 // kept whole are never cleared away here; the start takes them up.
 void RemoveAbandonedTemps(const PathString& target) {
     const time_t now = ::time(nullptr);
+    const bool shared = SharedWithOtherMachines(target);
     for (const TempFile& temp : AbandonedTemps(target)) {
-        if (!temp.whole && temp.written + InUseFor <= now) Files::Delete(temp.path);
+        if (!temp.whole && !(shared && temp.written + InUseFor > now)) Files::Delete(temp.path);
     }
 }
 

@@ -15,9 +15,20 @@ using Files::ExtendedPath;
 
 BeforeReplaceHook g_beforeReplace = nullptr;
 
-// A temporary file younger than this may belong to a save still running on another machine that shares the
-// folder (a process id says nothing there): it is left alone.
+// On a network share a temporary file younger than this may belong to a save still running on another
+// machine (a process id says nothing there): it is left alone. On a local disk, or a stick that one machine
+// at a time has, the process id alone tells.
 constexpr ULONGLONG InUseFor = 10ull * 60 * 10'000'000;  // 10 minutes in 100 ns units
+
+bool SharedWithOtherMachines(const PathString& target) {
+    const bool extended = target.rfind(L"\\\\?\\", 0) == 0;
+    if (target.rfind(L"\\\\?\\UNC\\", 0) == 0 || (!extended && target.rfind(L"\\\\", 0) == 0)) return true;
+    const size_t drive = extended ? 4 : 0;
+    if (target.size() < drive + 2 || target[drive + 1] != L':') return true;
+    const wchar_t root[] = {target[drive], L':', L'\\', L'\0'};
+    const UINT type = GetDriveTypeW(root);
+    return type == DRIVE_REMOTE || type == DRIVE_UNKNOWN || type == DRIVE_NO_ROOT_DIR;
+}
 
 bool ProcessIsGone(DWORD pid) {
     // At the start, or once this process's own save is done, a file with its id is a leftover of an earlier
@@ -62,8 +73,9 @@ std::vector<TempFile> AbandonedTemps(const PathString& target, bool* listed = nu
 // After a replace, while a whole file stands under the name: the temporary files of killed saves go. Copies
 // kept whole are never cleared away here; the start takes them up.
 void RemoveAbandonedTemps(const PathString& target) {
+    const bool shared = SharedWithOtherMachines(target);
     for (const TempFile& temp : AbandonedTemps(target)) {
-        if (!temp.whole && !Fresh(temp.written)) Files::Delete(temp.path);
+        if (!temp.whole && !(shared && Fresh(temp.written))) Files::Delete(temp.path);
     }
 }
 
