@@ -50,10 +50,8 @@ private:
     TIniFile(InMemory, std::string bytes);
     std::string ContentForTesting() const;
 
-    struct Document;  // the parsed file and its line index (IniFile.cpp)
-
     PathString path_;
-    std::unique_ptr<Document> doc_;
+    std::unique_ptr<struct IniDocument> doc_;  // the parsed file and its line index
     bool inMemory_ = false;
     bool pending_ = false;     // a write or delete was called since the last UpdateFile()
     bool unreadable_ = false;  // the file exists but could not be read: never replace it
