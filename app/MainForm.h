@@ -9,6 +9,7 @@
 
 #include "core/EventLog.h"
 #include "core/Path.h"
+#include "settings/SettingsStore.h"
 #include "timers/TimerData.h"
 #include "ui/ApplicationEvents.h"
 #include "ui/Form.h"
@@ -103,4 +104,6 @@ private:
     bool writeErrorShown_ = false;
     bool quietShutdown_ = false;
     PowerNotification suspendNotification_;
+    // The settings file: one read at the start for settings and timers, and whether this run may write it.
+    TSettingsStore store_;
 };

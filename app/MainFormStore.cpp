@@ -7,12 +7,15 @@
 #include "forms/MainFormLayout.h"
 #include "settings/IniFile.h"
 #include "settings/MainSettings.h"
+#include "settings/SettingsStore.h"
 #include "ui/Application.h"
 #include "ui/Wide.h"
 
 namespace {
-// The error the settings file gives when the system refuses a write.
+// The error the settings file gives when the system refuses a write, or when the run could not read it.
 constexpr char WriteErrorFormat[] = "%s に書き込めません";
+// A save that was cut off left its one whole copy, which the start put back.
+constexpr char TakenUpFormat[] = "設定を %s から読み込みました";
 
 ScreenRect WindowScreenRect(HWND hwnd) {
     RECT r{};
@@ -22,7 +25,7 @@ ScreenRect WindowScreenRect(HWND hwnd) {
 }  // namespace
 
 void TMainForm::LoadSettings() {
-    TIniFile ini(SettingsPath(Os::ExePath()));
+    const TIniFile& ini = store_.Loaded();
     MainSettings settings;
     LoadMainSettings(ini, SectionName, settings);
     SetTop(settings.Top);
@@ -46,7 +49,6 @@ void TMainForm::LoadSettings() {
 }
 
 bool TMainForm::SaveSettings() {
-    TIniFile ini(SettingsPath(Os::ExePath()));
     MainSettings settings;
     const ScreenRect r = WindowScreenRect(Handle());
     settings.Top = r.Top;
@@ -54,22 +56,27 @@ bool TMainForm::SaveSettings() {
     settings.StayOnTop = StayOnTop;
     settings.TaskBarMode = TaskBarMode;
     settings.BackColor = BackColor;
-    SaveMainSettings(ini, SectionName, settings);
-    if (ini.UpdateFile()) return true;
-    ShowWriteError(ini.FileName());
+    if (store_.Save([&](TIniFile& ini) { SaveMainSettings(ini, SectionName, settings); })) return true;
+    ShowWriteError(store_.Path());
     return false;
 }
 
 std::optional<std::string> TMainForm::LoadTimers() {
-    TIniFile ini(SettingsPath(Os::ExePath()));
-    return ::LoadTimers(ini, Timers);
+    std::optional<std::string> first = ::LoadTimers(store_.Loaded(), Timers);
+    store_.EndLoad();
+    if (!store_.TakenFrom().empty()) {
+        // Built wide, as the write error is: the folder's name may hold characters code page 932 lacks.
+        std::wstring text = Widen(TakenUpFormat);
+        text.replace(text.find(L"%s"), 2, store_.TakenFrom());
+        HWND owner = IsWindowVisible(Handle()) ? Handle() : nullptr;
+        MessageBoxW(owner, text.c_str(), Widen(TApplication::Instance().Title()).c_str(), MB_OK | MB_ICONINFORMATION);
+    }
+    return first;
 }
 
 bool TMainForm::SaveTimers() {
-    TIniFile ini(SettingsPath(Os::ExePath()));
-    ::SaveTimers(ini, Timers);
-    if (ini.UpdateFile()) return true;
-    ShowWriteError(ini.FileName());
+    if (store_.Save([this](TIniFile& ini) { ::SaveTimers(ini, Timers); })) return true;
+    ShowWriteError(store_.Path());
     return false;
 }
 

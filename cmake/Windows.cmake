@@ -7,7 +7,9 @@ file(GLOB APP_SOURCES CONFIGURE_DEPENDS
     ui/*.cpp app/*.cpp settings/*_win.cpp timers/*_win.cpp common/*_win.cpp)
 list(REMOVE_ITEM APP_SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/app/main.cpp)
 add_library(horvane_app STATIC ${APP_SOURCES})
-target_link_libraries(horvane_app PUBLIC horvane_core comctl32 gdi32 user32 uxtheme)
+# Known DLLs only: any other DLL in the import table is looked for in the program's folder first (uxtheme and
+# the rest are loaded late from System32, ui/SystemLibraries.h).
+target_link_libraries(horvane_app PUBLIC horvane_core comctl32 gdi32 user32)
 
 add_executable(Horvane2010 WIN32 app/main.cpp app/Horvane2010.rc)
 target_link_libraries(Horvane2010 PRIVATE horvane_app)

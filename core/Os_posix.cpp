@@ -1,7 +1,6 @@
-#include <dirent.h>
 #include <fcntl.h>
+#include <stdio.h>
 #include <iconv.h>
-#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -12,22 +11,11 @@
 #include <sys/time.h>
 
 #include "core/Os.h"
+#include "core/OsFileCalls.h"
+#include "core/OsFiles_posix.h"
 
 namespace Os {
 namespace {
-BeforeReplaceHook g_beforeReplace = nullptr;
-
-bool WriteAll(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        bytes.remove_prefix(static_cast<size_t>(n));
-    }
-    return true;
-}
 // Runs iconv over the whole input; where it meets a sequence it cannot convert, `standIn` goes to the output
 // and `skip(rest)` input bytes are passed over.
 template <typename Skip>
@@ -111,90 +99,120 @@ LocalTime LocalNow() {
             static_cast<int>(tv.tv_usec / 1000)};
 }
 
+namespace Files {
+namespace {
+bool Injected(FileCall call) {
+    switch (NextFileCall(call)) {
+        case FileFault::None:
+            return false;
+        case FileFault::NotFound:
+            errno = ENOENT;
+            break;
+        case FileFault::AccessDenied:
+            errno = EACCES;
+            break;
+        case FileFault::SharingViolation:
+            errno = EBUSY;
+            break;
+        case FileFault::DiskFull:
+        case FileFault::ShortWrite:
+            errno = ENOSPC;
+            break;
+    }
+    return true;
+}
+}  // namespace
+
+UniqueFd::~UniqueFd() {
+    if (fd_ >= 0) ::close(fd_);
+}
+
+bool UniqueFd::Close() {
+    const int fd = fd_;
+    fd_ = -1;
+    return fd < 0 || ::close(fd) == 0;
+}
+
+UniqueFd Open(FileCall call, const PathString& path, int flags, int mode) {
+    if (Injected(call)) return UniqueFd();
+    return UniqueFd(::open(path.c_str(), flags | O_CLOEXEC, mode));
+}
+
+long Read(int fd, void* buffer, unsigned long size) {
+    if (Injected(FileCall::Read)) return -1;
+    return static_cast<long>(::read(fd, buffer, size));
+}
+
+bool WriteAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const FileFault fault = NextFileCall(FileCall::Write);
+        if (fault == FileFault::ShortWrite) {
+            [[maybe_unused]] const ssize_t half = ::write(fd, bytes.data(), bytes.size() / 2);
+            errno = ENOSPC;
+            return false;
+        }
+        if (fault != FileFault::None) {
+            errno = fault == FileFault::AccessDenied ? EACCES : ENOSPC;
+            return false;
+        }
+        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        bytes.remove_prefix(static_cast<size_t>(n));
+    }
+    return true;
+}
+
+bool Flush(int fd) { return !Injected(FileCall::Flush) && ::fsync(fd) == 0; }
+
+bool Truncate(int fd, long long size) {
+    return !Injected(FileCall::Truncate) && ::ftruncate(fd, static_cast<off_t>(size)) == 0;
+}
+
+bool Stat(const PathString& path, struct stat* st) {
+    return !Injected(FileCall::Query) && ::stat(path.c_str(), st) == 0;
+}
+
+bool Rename(const PathString& from, const PathString& to) {
+    return !Injected(FileCall::Rename) && ::rename(from.c_str(), to.c_str()) == 0;
+}
+
+bool MoveNoReplace(const PathString& from, const PathString& to) {
+    if (Injected(FileCall::Rename)) return false;
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
+    if (errno != EINVAL && errno != ENOSYS) return false;
+    // A file system without that rename: a second name, then the first one goes.
+    if (::link(from.c_str(), to.c_str()) != 0) return false;
+    ::unlink(from.c_str());
+    return true;
+}
+
+bool Delete(const PathString& path) { return !Injected(FileCall::Delete) && ::unlink(path.c_str()) == 0; }
+
+bool CanList(FileCall call) { return !Injected(call); }
+}  // namespace Files
+
 std::optional<std::string> ReadFileBytes(const PathString& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return std::nullopt;
+    const Files::UniqueFd fd = Files::Open(FileCall::Open, path, O_RDONLY);
+    if (!fd) return std::nullopt;
     std::string content;
     char buffer[65536];
     for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        const long n = Files::Read(fd.get(), buffer, sizeof buffer);
         if (n < 0 && errno == EINTR) continue;
-        if (n < 0) {
-            ::close(fd);
-            return std::nullopt;
-        }
+        if (n < 0) return std::nullopt;
         if (n == 0) break;
         content.append(buffer, static_cast<size_t>(n));
     }
-    ::close(fd);
     return content;
 }
 
 bool FileExists(const PathString& path) {
     struct stat st {};
-    return ::stat(path.c_str(), &st) == 0;
-}
-
-// A save that was killed leaves its temporary file behind; the next save clears away those of processes
-// that are gone.
-void RemoveAbandonedTemps(const PathString& path) {
-    const PathString folder = ExtractFilePath(path);
-    const PathString name = path.substr(folder.size());
-    DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
-    if (!dir) return;
-    while (const dirent* entry = ::readdir(dir)) {
-        const unsigned long pid = TempFileOwner(entry->d_name, name);
-        if (pid == 0 || pid == static_cast<unsigned long>(::getpid())) continue;
-        if (::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH) ::unlink((folder + entry->d_name).c_str());
-    }
-    ::closedir(dir);
-}
-
-namespace {
-// See ReplaceFileBytes: only where replacing cannot work.
-bool WriteInPlace(const PathString& path, std::string_view bytes) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
-    if (fd < 0) return false;
-    bool ok = WriteAll(fd, bytes) && ::ftruncate(fd, static_cast<off_t>(bytes.size())) == 0 && ::fsync(fd) == 0;
-    ok = (::close(fd) == 0) && ok;
-    return ok;
-}
-}  // namespace
-
-bool ReplaceFileBytes(const PathString& path, std::string_view bytes) {
-    struct stat st {};
-    const bool exists = ::stat(path.c_str(), &st) == 0;
-    PathString target = path;
-    if (exists) {
-        if (char* resolved = ::realpath(path.c_str(), nullptr)) {  // a symbolic link: its target is replaced
-            target = resolved;
-            ::free(resolved);
-        }
-        if (::access(target.c_str(), W_OK) != 0) return false;
-        if (st.st_nlink > 1) return WriteInPlace(target, bytes);
-    }
-    const PathString temp = target + ".~" + std::to_string(::getpid()) + ".tmp";
-    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) {
-        if (exists && (errno == EACCES || errno == EPERM)) return WriteInPlace(target, bytes);
-        return false;
-    }
-    bool ok = true;
-    if (exists) {
-        if (::geteuid() == 0) ok = ::fchown(fd, st.st_uid, st.st_gid) == 0;
-        ok = ok && ::fchmod(fd, st.st_mode & 07777) == 0;
-    }
-    ok = ok && WriteAll(fd, bytes) && ::fsync(fd) == 0;
-    ok = (::close(fd) == 0) && ok;
-    const bool whole = ok;
-    if (ok && g_beforeReplace && !g_beforeReplace()) ok = false;
-    if (ok && ::rename(temp.c_str(), target.c_str()) != 0) ok = false;
-    // Only now that a whole file stands under the name, never while one of them might be its one copy.
-    if (ok) RemoveAbandonedTemps(target);
-    // The temporary file goes only while a file stands under the name: it may be the one whole copy.
-    struct stat now {};
-    if (!ok && (!whole || (::stat(target.c_str(), &now) == 0 && S_ISREG(now.st_mode)))) ::unlink(temp.c_str());
-    return ok;
+    if (Files::Stat(path, &st)) return true;
+    return errno != ENOENT && errno != ENOTDIR;
 }
 
 bool AppendFileBytes(const PathString& path, const std::function<std::string()>& make, int /*maxWaitMilliseconds*/) {
@@ -219,7 +237,5 @@ PathString AppendLockName(const PathString& path) {
     ::free(resolved);
     return name;
 }
-
-void SetBeforeReplaceHookForTesting(BeforeReplaceHook hook) { g_beforeReplace = hook; }
 
 }  // namespace Os

@@ -1,25 +1,40 @@
 #include <windows.h>
-// After windows.h, which it needs.
-#include <aclapi.h>
 
 #include <algorithm>
+#include <vector>
 
 #include "core/Os.h"
+#include "core/OsFileCalls.h"
+#include "core/OsFiles_win.h"
 
 namespace Os {
+namespace Files {
 namespace {
-BeforeReplaceHook g_beforeReplace = nullptr;
-
-struct HandleCloser {
-    HANDLE h;
-    ~HandleCloser() {
-        if (h && h != INVALID_HANDLE_VALUE) CloseHandle(h);
+// Fails the call as the system would when the test seam says so.
+bool Injected(FileCall call) {
+    DWORD error = ERROR_SUCCESS;
+    switch (NextFileCall(call)) {
+        case FileFault::None:
+            return false;
+        case FileFault::NotFound:
+            error = call == FileCall::Create ? ERROR_PATH_NOT_FOUND : ERROR_FILE_NOT_FOUND;
+            break;
+        case FileFault::AccessDenied:
+            error = call == FileCall::Truncate ? ERROR_USER_MAPPED_FILE : ERROR_ACCESS_DENIED;
+            break;
+        case FileFault::SharingViolation:
+            error = call == FileCall::Read ? ERROR_LOCK_VIOLATION : ERROR_SHARING_VIOLATION;
+            break;
+        case FileFault::DiskFull:
+        case FileFault::ShortWrite:
+            error = ERROR_DISK_FULL;
+            break;
     }
-};
+    SetLastError(error);
+    return true;
+}
+}  // namespace
 
-// The full path in the form that lifts the MAX_PATH limit ("\\?\C:\..." or "\\?\UNC\server\..."): a save adds a
-// temporary name to the file's, which must work even when the file's own path is near that limit, and a file
-// that was saved must read again.
 std::wstring ExtendedPath(const PathString& path) {
     if (path.rfind(L"\\\\?\\", 0) == 0 || path.rfind(L"\\\\.\\", 0) == 0) return path;
     const DWORD size = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
@@ -33,6 +48,85 @@ std::wstring ExtendedPath(const PathString& path) {
     if (full.size() < 3 || full[1] != L':') return path;
     return L"\\\\?\\" + full;
 }
+
+UniqueHandle Open(FileCall call, const std::wstring& path, DWORD access, DWORD share, DWORD disposition, DWORD flags) {
+    if (Injected(call)) return UniqueHandle();
+    return UniqueHandle(CreateFileW(path.c_str(), access, share, nullptr, disposition, flags, nullptr));
+}
+
+bool Read(HANDLE file, void* buffer, DWORD size, DWORD* done) {
+    return !Injected(FileCall::Read) && ReadFile(file, buffer, size, done, nullptr);
+}
+
+bool WriteAll(HANDLE file, std::string_view bytes) {
+    size_t done = 0;
+    while (done < bytes.size()) {
+        DWORD n = 0;
+        const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 30));
+        const FileFault fault = NextFileCall(FileCall::Write);
+        if (fault == FileFault::ShortWrite) {
+            WriteFile(file, bytes.data() + done, chunk / 2, &n, nullptr);
+            SetLastError(ERROR_DISK_FULL);
+            return false;
+        }
+        if (fault != FileFault::None) {
+            SetLastError(fault == FileFault::AccessDenied ? ERROR_ACCESS_DENIED : ERROR_DISK_FULL);
+            return false;
+        }
+        if (!WriteFile(file, bytes.data() + done, chunk, &n, nullptr) || n != chunk) return false;
+        done += n;
+    }
+    return true;
+}
+
+bool Flush(HANDLE file) { return !Injected(FileCall::Flush) && FlushFileBuffers(file); }
+
+bool Truncate(HANDLE file) { return !Injected(FileCall::Truncate) && SetEndOfFile(file); }
+
+DWORD Attributes(const std::wstring& path) {
+    return Injected(FileCall::Query) ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(path.c_str());
+}
+
+bool GetInformation(HANDLE file, BY_HANDLE_FILE_INFORMATION* info) {
+    return !Injected(FileCall::Query) && GetFileInformationByHandle(file, info);
+}
+
+bool RenameOpenFile(HANDLE file, const std::wstring& target, bool replace) {
+    if (Injected(FileCall::Rename)) return false;
+    // The call takes the system's own form of the path: "\??\C:\..." where Win32 says "\\?\C:\...".
+    std::wstring native = target;
+    if (native.rfind(L"\\\\?\\", 0) == 0) native.replace(0, 4, L"\\??\\");
+    const size_t nameBytes = native.size() * sizeof(wchar_t);
+    std::vector<ULONGLONG> buffer((sizeof(FILE_RENAME_INFO) + nameBytes) / sizeof(ULONGLONG) + 1, 0);
+    auto* info = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+    info->ReplaceIfExists = replace ? TRUE : FALSE;
+    info->RootDirectory = nullptr;
+    info->FileNameLength = static_cast<DWORD>(nameBytes);
+    native.copy(info->FileName, native.size());
+    return SetFileInformationByHandle(file, FileRenameInfo, info,
+                                      static_cast<DWORD>(buffer.size() * sizeof(ULONGLONG)));
+}
+
+bool Move(const std::wstring& from, const std::wstring& to, bool replace) {
+    return !Injected(FileCall::Rename) &&
+           MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH | (replace ? MOVEFILE_REPLACE_EXISTING : 0));
+}
+
+bool DeleteOpenFile(HANDLE file) {
+    if (Injected(FileCall::Delete)) return false;
+    FILE_DISPOSITION_INFO info{TRUE};
+    return SetFileInformationByHandle(file, FileDispositionInfo, &info, sizeof info);
+}
+
+bool Delete(const std::wstring& path) { return !Injected(FileCall::Delete) && DeleteFileW(path.c_str()); }
+
+HANDLE FindFirst(const std::wstring& pattern, WIN32_FIND_DATAW* found) {
+    return Injected(FileCall::List) ? INVALID_HANDLE_VALUE : FindFirstFileW(pattern.c_str(), found);
+}
+}  // namespace Files
+
+namespace {
+using Files::ExtendedPath;
 
 // The file's path in one form: full (no "..", backslashes), long names where the path exists, upper case.
 std::wstring CanonicalPath(const PathString& path) {
@@ -65,119 +159,6 @@ std::wstring CanonicalPath(const PathString& path) {
     return canonical;
 }
 
-bool ProcessIsGone(DWORD pid) {
-    HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, pid);
-    if (!process) return GetLastError() == ERROR_INVALID_PARAMETER;
-    const bool gone = WaitForSingleObject(process, 0) == WAIT_OBJECT_0;
-    CloseHandle(process);
-    return gone;
-}
-
-// A save that was killed leaves its temporary file behind; the next save clears away those of processes
-// that are gone.
-void RemoveAbandonedTemps(const PathString& path) {
-    const PathString folder = ExtractFilePath(path);
-    const PathString name = path.substr(folder.size());
-    WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW((path + L".~*.tmp").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return;
-    do {
-        const unsigned long pid = TempFileOwner(found.cFileName, name);
-        if (pid != 0 && pid != GetCurrentProcessId() && ProcessIsGone(pid)) {
-            DeleteFileW((folder + found.cFileName).c_str());
-        }
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
-}
-
-// What a save must know of the file it replaces.
-struct ExistingFile {
-    bool exists = false;
-    DWORD attributes = 0;
-    DWORD links = 1;
-    FILETIME created{};
-    PathString target;  // where the bytes go: the file's final path (a symbolic link's target), "\\?\" form
-};
-
-ExistingFile Inspect(const PathString& path) {
-    ExistingFile file;
-    file.target = ExtendedPath(path);
-    HandleCloser handle{CreateFileW(file.target.c_str(), FILE_READ_ATTRIBUTES,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                    FILE_FLAG_BACKUP_SEMANTICS, nullptr)};
-    if (handle.h == INVALID_HANDLE_VALUE) return file;
-    BY_HANDLE_FILE_INFORMATION info{};
-    if (!GetFileInformationByHandle(handle.h, &info)) return file;
-    file.exists = true;
-    file.attributes = info.dwFileAttributes;
-    file.links = info.nNumberOfLinks;
-    file.created = info.ftCreationTime;
-    // The path the handle really reached: through a symbolic link (which not every system marks as a reparse
-    // point) to its target, so that the save replaces the target and the link stays.
-    std::wstring final(MAX_PATH, L'\0');
-    DWORD n = GetFinalPathNameByHandleW(handle.h, final.data(), static_cast<DWORD>(final.size()), 0);
-    if (n >= final.size()) {
-        final.resize(n + 1);
-        n = GetFinalPathNameByHandleW(handle.h, final.data(), static_cast<DWORD>(final.size()), 0);
-    }
-    if (n > 0 && n < final.size()) {
-        final.resize(n);
-        file.target = ExtendedPath(final);
-    }
-    return file;
-}
-
-// The attributes a user sets on a file that the replacing file takes over (read-only never gets this far).
-constexpr DWORD kKeptAttributes =
-    FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
-
-bool WriteAllBytes(HANDLE file, std::string_view bytes) {
-    size_t done = 0;
-    while (done < bytes.size()) {
-        DWORD n = 0;
-        const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 30));
-        if (!WriteFile(file, bytes.data() + done, chunk, &n, nullptr) || n != chunk) return false;
-        done += n;
-    }
-    return true;
-}
-
-// Writes over the file where it stands, as the profile functions do: for a file with several hard links
-// (a new file would leave the other names with the old bytes), for a folder that allows no new file, and for a
-// file that another program holds open without letting it be replaced. Not crash-safe, so only where
-// replacing cannot work. Others may share the file for reading and writing, as such a holder does.
-enum class InPlace { Written, NotOpened, Failed };
-InPlace WriteInPlace(const PathString& path, std::string_view bytes) {
-    HandleCloser file{CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)};
-    if (file.h == INVALID_HANDLE_VALUE) return InPlace::NotOpened;
-    return WriteAllBytes(file.h, bytes) && SetEndOfFile(file.h) && FlushFileBuffers(file.h) ? InPlace::Written
-                                                                                            : InPlace::Failed;
-}
-
-// What a replacing file would otherwise lose that the user or an administrator set on the old one: who may
-// do what with it (its own access entries, and whether it takes those of its folder), and when it was made.
-// Only where the system lets this program read them; the new file otherwise keeps its folder's defaults.
-void CarryOver(const ExistingFile& existing, const std::wstring& temp) {
-    PACL dacl = nullptr;
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    if (GetNamedSecurityInfoW(existing.target.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr,
-                              &dacl, nullptr, &descriptor) == ERROR_SUCCESS) {
-        SECURITY_DESCRIPTOR_CONTROL control = 0;
-        DWORD revision = 0;
-        GetSecurityDescriptorControl(descriptor, &control, &revision);
-        const SECURITY_INFORMATION what =
-            DACL_SECURITY_INFORMATION | ((control & SE_DACL_PROTECTED) ? PROTECTED_DACL_SECURITY_INFORMATION
-                                                                       : UNPROTECTED_DACL_SECURITY_INFORMATION);
-        SetNamedSecurityInfoW(const_cast<wchar_t*>(temp.c_str()), SE_FILE_OBJECT, what, nullptr, nullptr, dacl,
-                              nullptr);
-        LocalFree(descriptor);
-    }
-    HandleCloser file{CreateFileW(temp.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr)};
-    if (file.h != INVALID_HANDLE_VALUE) SetFileTime(file.h, &existing.created, nullptr, nullptr);
-}
-
-bool Retryable(DWORD error) { return error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION; }
 }  // namespace
 
 std::u16string Cp932ToUtf16(std::string_view text) {
@@ -198,6 +179,25 @@ std::string Utf16ToCp932(std::u16string_view text) {
     return result;
 }
 
+namespace {
+// The long form of a path that exists ("C:\PROGRA~1\..." becomes "C:\Program Files\..."), or the path.
+std::wstring LongPath(const std::wstring& path) {
+    std::wstring result(MAX_PATH, L'\0');
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        const DWORD n = GetLongPathNameW(path.c_str(), result.data(), static_cast<DWORD>(result.size()));
+        if (n == 0) return path;
+        if (n < result.size()) {
+            result.resize(n);
+            return result;
+        }
+        result.resize(n);
+    }
+    return path;
+}
+}  // namespace
+
+// The settings and log names come from here: one executable started through a short name, or through a
+// "\\?\" path, must still find the same files as a normal start.
 PathString ExePath() {
     std::wstring buffer(MAX_PATH, L'\0');
     for (;;) {
@@ -205,10 +205,21 @@ PathString ExePath() {
         if (n == 0) return {};
         if (n < buffer.size()) {
             buffer.resize(n);
-            return buffer;
+            break;
         }
         buffer.resize(buffer.size() * 2);
     }
+    buffer = LongPath(buffer);
+    // The prefix only where it is not needed: a path that fits MAX_PATH reads the same without it.
+    if (buffer.size() < MAX_PATH + 8) {
+        if (buffer.rfind(L"\\\\?\\UNC\\", 0) == 0 && buffer.size() - 6 < MAX_PATH) {
+            buffer = L"\\\\" + buffer.substr(8);
+        } else if (buffer.rfind(L"\\\\?\\", 0) == 0 && buffer.size() > 6 && buffer[5] == L':' &&
+                   buffer.size() - 4 < MAX_PATH) {
+            buffer = buffer.substr(4);
+        }
+    }
+    return buffer;
 }
 
 LocalTime LocalNow() {
@@ -218,17 +229,17 @@ LocalTime LocalNow() {
 }
 
 std::optional<std::string> ReadFileBytes(const PathString& path) {
-    HandleCloser file{CreateFileW(ExtendedPath(path).c_str(), GENERIC_READ,
-                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr)};
-    if (file.h == INVALID_HANDLE_VALUE) return std::nullopt;
+    const UniqueHandle file =
+        Files::Open(FileCall::Open, ExtendedPath(path), GENERIC_READ,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL);
+    if (!file) return std::nullopt;
     LARGE_INTEGER size;
-    if (!GetFileSizeEx(file.h, &size) || size.QuadPart > 0x7FFFFFFF) return std::nullopt;
+    if (!GetFileSizeEx(file.get(), &size) || size.QuadPart > 0x7FFFFFFF) return std::nullopt;
     std::string content(static_cast<size_t>(size.QuadPart), '\0');
     size_t done = 0;
     while (done < content.size()) {
         DWORD n = 0;
-        if (!ReadFile(file.h, content.data() + done, static_cast<DWORD>(content.size() - done), &n, nullptr)) {
+        if (!Files::Read(file.get(), content.data() + done, static_cast<DWORD>(content.size() - done), &n)) {
             return std::nullopt;
         }
         if (n == 0) break;
@@ -239,68 +250,8 @@ std::optional<std::string> ReadFileBytes(const PathString& path) {
 }
 
 bool FileExists(const PathString& path) {
-    return GetFileAttributesW(ExtendedPath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-bool ReplaceFileBytes(const PathString& path, std::string_view bytes) {
-    const ExistingFile existing = Inspect(path);
-    // A read-only settings file refuses the write, as the profile functions do.
-    if (existing.exists && (existing.attributes & FILE_ATTRIBUTE_READONLY)) {
-        SetLastError(ERROR_ACCESS_DENIED);
-        return false;
-    }
-    const PathString& target = existing.target;
-    if (existing.exists && existing.links > 1) return WriteInPlace(target, bytes) == InPlace::Written;
-    wchar_t suffix[32];
-    wsprintfW(suffix, L".~%lu.tmp", GetCurrentProcessId());
-    const std::wstring temp = target + suffix;
-    bool ok = false;
-    {
-        const DWORD attributes = existing.exists ? (existing.attributes & kKeptAttributes) : 0;
-        HandleCloser file{CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                      attributes ? attributes : FILE_ATTRIBUTE_NORMAL, nullptr)};
-        if (file.h == INVALID_HANDLE_VALUE) {
-            // A folder that takes no new file (the user may write the file but not the folder): the file itself
-            // is still written, as the profile functions would.
-            const DWORD error = GetLastError();
-            if (existing.exists && error == ERROR_ACCESS_DENIED) return WriteInPlace(target, bytes) == InPlace::Written;
-            SetLastError(error);
-            return false;
-        }
-        ok = WriteAllBytes(file.h, bytes) && FlushFileBuffers(file.h);
-    }
-    const bool whole = ok;
-    if (ok && existing.exists) CarryOver(existing, temp);
-    if (ok && g_beforeReplace && !g_beforeReplace()) ok = false;
-    DWORD error = ok ? ERROR_SUCCESS : GetLastError();
-    if (ok) {
-        // One rename that replaces the old file: the name names the old file or the new one at every moment,
-        // even if the process dies there. (ReplaceFileW may leave the name empty for a moment.) Another
-        // program may hold the old file open for a moment (a viewer, a virus scanner): retry briefly.
-        for (int attempt = 0; attempt < 20; ++attempt) {
-            ok = MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
-            error = ok ? ERROR_SUCCESS : GetLastError();
-            if (ok || !Retryable(error)) break;
-            Sleep(25);
-        }
-        if (ok) {
-            // Only now that a whole file stands under the name, never while one of them might be its one copy.
-            RemoveAbandonedTemps(target);
-            return true;
-        }
-        // Held for longer (an editor, a sync client that shares reading and writing but not deletion): written
-        // where it stands, as the profile functions would.
-        if (existing.exists && Retryable(error)) {
-            const InPlace written = WriteInPlace(target, bytes);
-            if (written == InPlace::Failed) return false;  // half written: the temporary file is the whole copy
-            ok = written == InPlace::Written;
-        }
-    }
-    // The temporary file goes only while a file stands under the name: it may be the one whole copy.
-    const ExistingFile now = Inspect(target);
-    if (!whole || (now.exists && !(now.attributes & FILE_ATTRIBUTE_DIRECTORY))) DeleteFileW(temp.c_str());
-    SetLastError(error);
-    return ok;
+    if (Files::Attributes(ExtendedPath(path)) != INVALID_FILE_ATTRIBUTES) return true;
+    return !Files::IsNotFound(GetLastError());
 }
 
 // Windows promises that append-only writes to a local file never overwrite each other, but not every
@@ -319,23 +270,24 @@ PathString AppendLockName(const PathString& path) {
 }
 
 bool AppendFileBytes(const PathString& path, const std::function<std::string()>& make, int maxWaitMilliseconds) {
-    HandleCloser mutex{CreateMutexW(nullptr, FALSE, AppendLockName(path).c_str())};
+    const UniqueHandle mutex(CreateMutexW(nullptr, FALSE, AppendLockName(path).c_str()));
     const DWORD wait =
-        mutex.h ? WaitForSingleObject(mutex.h, static_cast<DWORD>(std::max(maxWaitMilliseconds, 0))) : WAIT_FAILED;
+        mutex ? WaitForSingleObject(mutex.get(), static_cast<DWORD>(std::max(maxWaitMilliseconds, 0))) : WAIT_FAILED;
     // Abandoned: its last holder died holding it; it is ours now all the same.
     const bool locked = wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED;
     bool ok = false;
     {
-        HandleCloser file{CreateFileW(ExtendedPath(path).c_str(), FILE_APPEND_DATA,
-                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr)};
-        if (file.h != INVALID_HANDLE_VALUE) {
+        const UniqueHandle file(CreateFileW(ExtendedPath(path).c_str(), FILE_APPEND_DATA,
+                                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                            OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (file) {
             const std::string bytes = make();
             DWORD n = 0;
-            ok = WriteFile(file.h, bytes.data(), static_cast<DWORD>(bytes.size()), &n, nullptr) && n == bytes.size();
+            ok =
+                WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &n, nullptr) && n == bytes.size();
         }
     }
-    if (locked) ReleaseMutex(mutex.h);
+    if (locked) ReleaseMutex(mutex.get());
     return ok;
 }
 
@@ -343,7 +295,5 @@ bool AppendFileBytes(const PathString& path, std::string_view bytes) {
     return AppendFileBytes(
         path, [bytes] { return std::string(bytes); }, 5000);
 }
-
-void SetBeforeReplaceHookForTesting(BeforeReplaceHook hook) { g_beforeReplace = hook; }
 
 }  // namespace Os

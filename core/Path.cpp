@@ -28,7 +28,7 @@ PathString ExtractFilePath(PathView path) {
 
 PathString AsciiToPath(std::string_view ascii) { return PathString(ascii.begin(), ascii.end()); }
 
-unsigned long TempFileOwner(PathView fileName, PathView targetName) {
+unsigned long TempFileOwner(PathView fileName, PathView targetName, bool* whole) {
     const PathView prefix = PATH_TEXT(".~");
     const PathView suffix = PATH_TEXT(".tmp");
     if (fileName.size() <= targetName.size() + prefix.size() + suffix.size()) return 0;
@@ -38,6 +38,12 @@ unsigned long TempFileOwner(PathView fileName, PathView targetName) {
     fileName.remove_prefix(prefix.size());
     if (fileName.substr(fileName.size() - suffix.size()) != suffix) return 0;
     fileName.remove_suffix(suffix.size());
+    const PathView kept = PATH_TEXT(".whole");
+    const bool isKept = fileName.size() > kept.size() && fileName.substr(fileName.size() - kept.size()) == kept;
+    if (isKept && !whole) return 0;
+    if (whole) *whole = isKept;
+    if (isKept) fileName.remove_suffix(kept.size());
+    if (fileName.empty()) return 0;
     unsigned long pid = 0;
     for (PathChar c : fileName) {
         if (c < PATH_TEXT('0') || c > PATH_TEXT('9') || pid > 0xFFFFFFFFul / 10) return 0;

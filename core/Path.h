@@ -24,6 +24,7 @@ PathString ExtractFilePath(PathView path);
 // An ASCII text as a path (for fixed names such as "vbs\\hibe.vbs").
 PathString AsciiToPath(std::string_view ascii);
 
-// Saves write "<name>.~<pid>.tmp" beside the file first. For a file name in the folder, the process id of
-// such a temporary file of the target, or 0 when the name is not one.
-unsigned long TempFileOwner(PathView fileName, PathView targetName);
+// Saves write "<name>.~<pid>.tmp" beside the file first, and keep it as "<name>.~<pid>.whole.tmp" when it is
+// the one whole copy. For a file name in the folder, the process id of such a file of the target, or 0 when
+// the name is not one; `whole` (when given) tells the kept form, which is otherwise not accepted.
+unsigned long TempFileOwner(PathView fileName, PathView targetName, bool* whole = nullptr);

@@ -24,6 +24,8 @@ public:
     TIniFile& operator=(const TIniFile&) = delete;
 
     const PathString& FileName() const { return path_; }
+    // The file is there but could not be read (locked, no permission): it reads as empty and is never written.
+    bool Unreadable() const { return unreadable_; }
 
     // At most 2047 bytes of the value; the default (less its trailing blanks) when file, section or key
     // is missing.
@@ -48,10 +50,8 @@ private:
     TIniFile(InMemory, std::string bytes);
     std::string ContentForTesting() const;
 
-    struct Document;  // the parsed file and its line index (IniFile.cpp)
-
     PathString path_;
-    std::unique_ptr<Document> doc_;
+    std::unique_ptr<struct IniDocument> doc_;  // the parsed file and its line index
     bool inMemory_ = false;
     bool pending_ = false;     // a write or delete was called since the last UpdateFile()
     bool unreadable_ = false;  // the file exists but could not be read: never replace it

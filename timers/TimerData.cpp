@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "common/CommonCtrl.h"
+#include "core/Cp932.h"
 #include "settings/IniFile.h"
 
 namespace {
@@ -13,18 +14,6 @@ const TCommonCtrl Helper;
 // A read gives back at most this many bytes of a value; the rest would be cut off its end, days first.
 constexpr size_t MaxValueBytes = 2047;
 
-bool IsLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
-
-// The longest start of a code page 932 text that fits, never ending on half a double-byte character.
-std::string_view CutText(std::string_view text, size_t maxBytes) {
-    size_t end = 0;
-    while (end < text.size()) {
-        const size_t next = end + (IsLeadByte(static_cast<unsigned char>(text[end])) ? 2 : 1);
-        if (next > maxBytes) break;
-        end = next;
-    }
-    return text.substr(0, std::min(end, text.size()));
-}
 }  // namespace
 
 std::string TimerKey(int number) {
@@ -86,7 +75,7 @@ std::string FormatTimer(const TIMERDATA& record) {
     tail += ',';
     tail += std::to_string(static_cast<unsigned>(record.Days));
 
-    std::string value(CutText(record.Title, MaxValueBytes - tail.size()));
+    std::string value(Cp932::Cut(record.Title, MaxValueBytes - tail.size()));
     std::replace(value.begin(), value.end(), '\r', ' ');
     std::replace(value.begin(), value.end(), '\n', ' ');
     return value + tail;

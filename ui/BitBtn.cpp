@@ -5,15 +5,38 @@
 
 #include <string>
 
+#include "ui/SystemLibraries.h"
+
 namespace {
+// The theme functions, from uxtheme loaded late (SystemFunction): the classic look where they are missing.
+struct ThemeApi {
+    decltype(IsAppThemed)* isAppThemed = SystemFunction<decltype(IsAppThemed)>(L"uxtheme.dll", "IsAppThemed");
+    decltype(OpenThemeData)* open = SystemFunction<decltype(OpenThemeData)>(L"uxtheme.dll", "OpenThemeData");
+    decltype(CloseThemeData)* close = SystemFunction<decltype(CloseThemeData)>(L"uxtheme.dll", "CloseThemeData");
+    decltype(IsThemeBackgroundPartiallyTransparent)* partiallyTransparent =
+        SystemFunction<decltype(IsThemeBackgroundPartiallyTransparent)>(L"uxtheme.dll",
+                                                                        "IsThemeBackgroundPartiallyTransparent");
+    decltype(DrawThemeParentBackground)* drawParent =
+        SystemFunction<decltype(DrawThemeParentBackground)>(L"uxtheme.dll", "DrawThemeParentBackground");
+    decltype(DrawThemeBackground)* draw =
+        SystemFunction<decltype(DrawThemeBackground)>(L"uxtheme.dll", "DrawThemeBackground");
+    bool Usable() const { return isAppThemed && open && close && partiallyTransparent && drawParent && draw; }
+};
+
+const ThemeApi& Theme() {
+    static const ThemeApi api;
+    return api;
+}
+
 constexpr int GlyphSize = 16;
 constexpr int GlyphSpacing = 4;  // between glyph and caption, at 96 DPI
 
 class ThemeScope {
 public:
-    explicit ThemeScope(HWND hwnd) : theme_(IsAppThemed() ? OpenThemeData(hwnd, L"BUTTON") : nullptr) {}
+    explicit ThemeScope(HWND hwnd)
+        : theme_(Theme().Usable() && Theme().isAppThemed() ? Theme().open(hwnd, L"BUTTON") : nullptr) {}
     ~ThemeScope() {
-        if (theme_) CloseThemeData(theme_);
+        if (theme_) Theme().close(theme_);
     }
     ThemeScope(const ThemeScope&) = delete;
     ThemeScope& operator=(const ThemeScope&) = delete;
@@ -66,10 +89,10 @@ void TBitBtn::Draw(const DRAWITEMSTRUCT& item) const {
     ThemeScope theme(Handle());
     if (theme.get()) {
         const int state = disabled ? PBS_DISABLED : pushed ? PBS_PRESSED : focused ? PBS_DEFAULTED : PBS_NORMAL;
-        if (IsThemeBackgroundPartiallyTransparent(theme.get(), BP_PUSHBUTTON, state)) {
-            DrawThemeParentBackground(Handle(), dc, &r);
+        if (Theme().partiallyTransparent(theme.get(), BP_PUSHBUTTON, state)) {
+            Theme().drawParent(Handle(), dc, &r);
         }
-        DrawThemeBackground(theme.get(), dc, BP_PUSHBUTTON, state, &r, nullptr);
+        Theme().draw(theme.get(), dc, BP_PUSHBUTTON, state, &r, nullptr);
     } else {
         // The classic look: the focused button wears the dark frame of the default button.
         if (focused) {

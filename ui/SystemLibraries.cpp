@@ -72,7 +72,10 @@ HMODULE LoadSystemLibrary(const wchar_t* name) {
     wchar_t folder[MAX_PATH];
     const UINT length = GetSystemDirectoryW(folder, MAX_PATH);
     if (length == 0 || length >= MAX_PATH) return nullptr;
-    return LoadLibraryW((std::wstring(folder, length) + L"\\" + name).c_str());
+    // A full path alone still lets the library's own dependencies be looked for in the program's folder;
+    // with this flag their search starts in System32.
+    return LoadLibraryExW((std::wstring(folder, length) + L"\\" + name).c_str(), nullptr,
+                          LOAD_WITH_ALTERED_SEARCH_PATH);
 }
 
 BOOL ShellExecuteExLate(SHELLEXECUTEINFOW* info) {

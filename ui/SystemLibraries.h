@@ -15,6 +15,16 @@
 // A system DLL, loaded from System32 only (never from the program's folder or the current directory).
 HMODULE LoadSystemLibrary(const wchar_t* name);
 
+// A function of a system DLL that is not one of the system's known DLLs (uxtheme): such a DLL in the import
+// table would be looked for in the program's folder first, before any code of the program runs. Loaded
+// with its first use and kept for the run; nullptr when the system has no such function.
+template <class Function>
+Function* SystemFunction(const wchar_t* library, const char* name) {
+    HMODULE module = GetModuleHandleW(library);
+    if (!module) module = LoadSystemLibrary(library);
+    return module ? reinterpret_cast<Function*>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
+}
+
 // Each returns what the system function returns, or FALSE / 0 when the function cannot be had.
 BOOL ShellExecuteExLate(SHELLEXECUTEINFOW* info);
 DWORD_PTR ShGetFileInfoLate(LPCWSTR path, DWORD attributes, SHFILEINFOW* info, UINT size, UINT flags);

@@ -1,20 +1,13 @@
 #include "ui/Wide.h"
 
-#include <windows.h>
+#include "core/Cp932.h"
 
+// wchar_t is UTF-16 on Windows: the same code units as char16_t.
 std::wstring Widen(std::string_view cp932) {
-    if (cp932.empty()) return {};
-    const int n = MultiByteToWideChar(932, 0, cp932.data(), static_cast<int>(cp932.size()), nullptr, 0);
-    std::wstring result(static_cast<size_t>(n), L'\0');
-    MultiByteToWideChar(932, 0, cp932.data(), static_cast<int>(cp932.size()), result.data(), n);
-    return result;
+    const std::u16string text = Cp932::ToUtf16(cp932);
+    return std::wstring(text.begin(), text.end());
 }
 
 std::string Narrow(std::wstring_view utf16) {
-    if (utf16.empty()) return {};
-    const int n =
-        WideCharToMultiByte(932, 0, utf16.data(), static_cast<int>(utf16.size()), nullptr, 0, nullptr, nullptr);
-    std::string result(static_cast<size_t>(n), '\0');
-    WideCharToMultiByte(932, 0, utf16.data(), static_cast<int>(utf16.size()), result.data(), n, nullptr, nullptr);
-    return result;
+    return Cp932::FromUtf16(std::u16string_view(reinterpret_cast<const char16_t*>(utf16.data()), utf16.size()));
 }

@@ -3,6 +3,7 @@
 // it), for end-to-end tests.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <regex>
 #include <string>
 #include <vector>
@@ -13,12 +14,15 @@
 
 class ClockRun {
 public:
-    // Starts the clock with the given settings file content (none when empty).
-    explicit ClockRun(const std::string& settings = "", int showCmd = SW_SHOWNORMAL, bool waitForClock = true) {
+    // Starts the clock with the given settings file content (none when empty); `beforeStart` runs once the
+    // folder is ready, just before the start.
+    explicit ClockRun(const std::string& settings = "", int showCmd = SW_SHOWNORMAL, bool waitForClock = true,
+                      const std::function<void(ClockRun&)>& beforeStart = nullptr) {
         EXPECT_TRUE(Driver::CopyFileTo(Driver::ExeFolder() + L"\\Horvane2010.exe", exe_));
         if (!settings.empty()) {
             EXPECT_TRUE(Driver::WriteBytes(IniPath(), settings));
         }
+        if (beforeStart) beforeStart(*this);
         program_ = Driver::Program::Start(exe_, Folder(), showCmd);
         EXPECT_NE(program_.Pid(), 0u) << "the clock did not start, error " << program_.Error();
         app_ = Driver::WaitForWindow(program_.Pid(), L"Horvane2010.Application", 15000, false);

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -86,6 +87,9 @@ constexpr const char* NewerThanWindows7[] = {
     "InitializeSynchronizationBarrier", "EnterSynchronizationBarrier", "WaitOnAddress", "WakeByAddressSingle",
     "WakeByAddressAll", "SetCoalescableTimer", "GetPointerType", "GetPointerInfo", "EnableMouseInPointer",
     "GetCurrentInputMessageSource", "GetDpiForMonitor", "SetProcessDpiAwareness", "GetProcessDpiAwareness"};
+// DLLs on the system's list of known DLLs from Windows 7 on: the loader takes these from System32 and never
+// looks in the program's folder, where a planted DLL of another name would run before the program's code.
+constexpr const char* KnownDlls[] = {"kernel32.dll", "user32.dll", "gdi32.dll", "advapi32.dll", "msvcrt.dll"};
 constexpr const char* DllsNewerThanWindows7[] = {"shcore.dll",  "ucrtbase.dll", "api-ms-win-",
                                                  "ext-ms-win-", "vcruntime",    "dcomp.dll"};
 
@@ -133,7 +137,7 @@ std::vector<std::string> ImportedFunctions(const std::vector<char>& image) {
 }
 }  // namespace
 
-TEST(Executable, ImportsNothingThatWindows7Lacks) {
+TEST(Executable, ImportsOnlyKnownDllsAndNothingThatWindows7Lacks) {
     HANDLE file = CreateFileW(ExePath().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(file, INVALID_HANDLE_VALUE);
     std::vector<char> image(GetFileSize(file, nullptr));
@@ -151,6 +155,9 @@ TEST(Executable, ImportsNothingThatWindows7Lacks) {
         for (const char* newer : DllsNewerThanWindows7) {
             EXPECT_NE(_strnicmp(dll.c_str(), newer, strlen(newer)), 0) << import;
         }
+        EXPECT_TRUE(std::any_of(std::begin(KnownDlls), std::end(KnownDlls),
+                                [&](const char* known) { return _stricmp(dll.c_str(), known) == 0; }))
+            << import << " is looked for beside the executable first";
     }
 }
 

@@ -186,17 +186,18 @@ TEST(Robustness, FourCopiesInOneFolderLogEveryBroadcastOnceAndWhole) {
     EXPECT_EQ(counted, expected);
 }
 
-// Settings files the program never wrote itself. With each the clock starts in reasonable time, ticks,
-// ends cleanly, and leaves the file undamaged.
+// Settings files the program never wrote itself, or one that another program holds at the start. With each
+// the clock starts in reasonable time, ticks, ends cleanly, and leaves the file undamaged.
 TEST(Robustness, HostileSettingsFilesNeitherStopTheClockNorGetDamaged) {
     enum class After { Untouched, Kept, Is };
     struct Case {
         const char* name;
         std::string content;
         After after;
-        std::string expected;  // for After::Is
-        bool writeRefused;     // the close reports that the file cannot be written
-        long long limitMs;     // for the start, and again for the end
+        std::string expected;      // for After::Is
+        bool writeRefused;         // the close reports that the file cannot be written
+        long long limitMs;         // for the start, and again for the end
+        bool heldAtStart = false;  // another program holds the file without sharing until the clock shows
     };
     std::string noise(256 << 10, '\0');
     std::mt19937 random(2010);
@@ -222,11 +223,20 @@ TEST(Robustness, HostileSettingsFilesNeitherStopTheClockNorGetDamaged) {
         {"UTF-16 byte-order mark", utf16("[Horvane2010]\r\nTop=120\r\nLeft=300\r\n"), After::Is,
          utf16("[Horvane2010]\r\nTop=120\r\nLeft=300\r\nFront=0\r\nTaskBar=0\r\nColor=65408\r\n"), false, 5000},
         {"10,000 timer keys", timers, After::Untouched, "", false, 5000},
+        {"held without sharing at the start",
+         kSettingsToRewrite + std::string("[TimerData]\r\nTimerData00=a,1,12:00:00,0\r\n"), After::Untouched, "", true,
+         5000, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const auto start = GetTickCount64();
-        ClockRun run(c.content);
+        HANDLE held = INVALID_HANDLE_VALUE;
+        const auto hold = [&](ClockRun& r) {
+            held = CreateFileW(r.IniPath().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+            EXPECT_NE(held, INVALID_HANDLE_VALUE);
+        };
+        ClockRun run(c.content, SW_SHOWNORMAL, true, c.heldAtStart ? std::function<void(ClockRun&)>(hold) : nullptr);
+        if (held != INVALID_HANDLE_VALUE) CloseHandle(held);  // the saves at the end could read it again
         ASSERT_NE(run.Clock(), nullptr);
         EXPECT_LT(MsSince(start), c.limitMs) << "to the visible clock";
         EXPECT_TRUE(Ticks(run));

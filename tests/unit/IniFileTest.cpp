@@ -260,18 +260,6 @@ TEST_F(IniFileTest, MissingOrUnreadableFileGivesDefaults) {
     EXPECT_EQ(folder.ReadString("S", "k", "d"), "d");
 }
 
-TEST_F(IniFileTest, ASaveClearsAwayTheTemporaryFileOfAKilledSave) {
-    const PathString path = File("clock.ini");
-    Put(path + PATH_TEXT(".~4000000.tmp"), "half a save");  // no process has this id
-    Put(File("other.ini.~4000000.tmp"), "someone else's");
-    TIniFile ini(path);
-    ini.WriteString("S", "k", "v");
-    ASSERT_TRUE(ini.UpdateFile());
-    EXPECT_FALSE(fs::exists(fs::path(path + PATH_TEXT(".~4000000.tmp"))));
-    EXPECT_TRUE(fs::exists(fs::path(File("other.ini.~4000000.tmp"))));
-    EXPECT_EQ(FilesInFolder(), 2u);
-}
-
 TEST_F(IniFileTest, AFileThatExistsButCannotBeReadIsNeverReplaced) {
     // A folder where the file should be: it exists, and no read succeeds.
     const PathString path = File("taken.ini");

@@ -33,4 +33,12 @@ TEST(Path, TemporaryFilesOfASaveAreRecognisedByTheirExactName) {
     EXPECT_EQ(TempFileOwner(PATH_TEXT("clock.ini.~1234.tmp.bak"), PATH_TEXT("clock.ini")), 0u);
     EXPECT_EQ(TempFileOwner(PATH_TEXT("clock.ini"), PATH_TEXT("clock.ini")), 0u);
     EXPECT_EQ(TempFileOwner(PATH_TEXT("clock.ini.~99999999999.tmp"), PATH_TEXT("clock.ini")), 0u);
+    // The copy kept whole: never taken for an ordinary temporary file, which a save may clear away.
+    bool whole = false;
+    EXPECT_EQ(TempFileOwner(PATH_TEXT("clock.ini.~1234.whole.tmp"), PATH_TEXT("clock.ini")), 0u);
+    EXPECT_EQ(TempFileOwner(PATH_TEXT("clock.ini.~1234.whole.tmp"), PATH_TEXT("clock.ini"), &whole), 1234u);
+    EXPECT_TRUE(whole);
+    EXPECT_EQ(TempFileOwner(PATH_TEXT("clock.ini.~.whole.tmp"), PATH_TEXT("clock.ini"), &whole), 0u);
+    EXPECT_EQ(TempFileOwner(PATH_TEXT("clock.ini.~1234.tmp"), PATH_TEXT("clock.ini"), &whole), 1234u);
+    EXPECT_FALSE(whole);
 }
