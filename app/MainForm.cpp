@@ -87,6 +87,7 @@ void TMainForm::FormCreate() {
     LoadSettings();
     const std::optional<std::string> notAnInteger = LoadTimers();
     AppendLog(ProgramStartText);
+    ShowTakenUpCopy();
     // The timer stays in the file as it stands, so the user can mend it; they are told once, here.
     if (notAnInteger) {
         std::string text = NotAnIntegerFormat;

@@ -95,6 +95,7 @@ protected:
 
 private:
     void CreateComponents();
+    void ShowTakenUpCopy();
     void ShowWriteError(const PathString& path);
     void SetTitle(const std::string& text);
 

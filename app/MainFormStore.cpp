@@ -1,14 +1,14 @@
 // The main window's settings and timer records: read from the settings file at the start, written back at
-// the end, and the one message a refused write gives.
+// the end, and the messages a kept copy taken up and a refused write give.
 #include "app/MainForm.h"
 
 #include "core/Os.h"
-#include "core/Placement.h"
 #include "forms/MainFormLayout.h"
 #include "settings/IniFile.h"
 #include "settings/MainSettings.h"
 #include "settings/SettingsStore.h"
 #include "ui/Application.h"
+#include "ui/Screen.h"
 #include "ui/Wide.h"
 
 namespace {
@@ -35,17 +35,10 @@ void TMainForm::LoadSettings() {
     BackColor = settings.BackColor;
 
     // A clock stored wholly outside every monitor (one that was unplugged) comes back on the nearest one.
-    const ScreenRect clock = RectAt(settings.Left, settings.Top, Scale(CompactWidth), Scale(CompactHeight));
-    const RECT rc{clock.Left, clock.Top, clock.Right, clock.Bottom};
-    if (!MonitorFromRect(&rc, MONITOR_DEFAULTTONULL)) {
-        MONITORINFO mi{};
-        mi.cbSize = sizeof mi;
-        GetMonitorInfoW(MonitorFromRect(&rc, MONITOR_DEFAULTTONEAREST), &mi);
-        const ScreenRect placed = MoveInside(settings.Left, settings.Top, Scale(CompactWidth), Scale(CompactHeight),
-                                             {mi.rcWork.left, mi.rcWork.top, mi.rcWork.right, mi.rcWork.bottom});
-        SetTop(placed.Top);
-        SetLeft(placed.Left);
-    }
+    const ScreenRect placed =
+        ReachablePlace(RectAt(settings.Left, settings.Top, Scale(CompactWidth), Scale(CompactHeight)));
+    SetTop(placed.Top);
+    SetLeft(placed.Left);
 }
 
 bool TMainForm::SaveSettings() {
@@ -64,14 +57,15 @@ bool TMainForm::SaveSettings() {
 std::optional<std::string> TMainForm::LoadTimers() {
     std::optional<std::string> first = ::LoadTimers(store_.Loaded(), Timers);
     store_.EndLoad();
-    if (!store_.TakenFrom().empty()) {
-        // Built wide, as the write error is: the folder's name may hold characters code page 932 lacks.
-        std::wstring text = Widen(TakenUpFormat);
-        text.replace(text.find(L"%s"), 2, store_.TakenFrom());
-        HWND owner = IsWindowVisible(Handle()) ? Handle() : nullptr;
-        MessageBoxW(owner, text.c_str(), Widen(TApplication::Instance().Title()).c_str(), MB_OK | MB_ICONINFORMATION);
-    }
     return first;
+}
+
+void TMainForm::ShowTakenUpCopy() {
+    if (store_.TakenFrom().empty()) return;
+    // Built wide, as the write error is: the folder's name may hold characters code page 932 lacks.
+    std::wstring text = Widen(TakenUpFormat);
+    text.replace(text.find(L"%s"), 2, store_.TakenFrom());
+    TApplication::Instance().ShowMessageBox(text, MB_OK | MB_ICONINFORMATION);
 }
 
 bool TMainForm::SaveTimers() {
