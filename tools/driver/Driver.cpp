@@ -1,4 +1,4 @@
-#include "tests/e2e/Driver.h"
+#include "tools/driver/Driver.h"
 
 #include <tlhelp32.h>
 #include <cstdio>
@@ -155,6 +155,17 @@ Program Program::Start(const std::wstring& exePath, const std::wstring& workingD
     CloseHandle(info.hThread);
     program.process_ = info.hProcess;
     program.pid_ = info.dwProcessId;
+    return program;
+}
+
+Program Program::Attach(DWORD pid) {
+    Program program;
+    program.process_ = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+    if (program.process_) {
+        program.pid_ = pid;
+    } else {
+        program.error_ = GetLastError();
+    }
     return program;
 }
 
@@ -504,6 +515,14 @@ static bool MoveAndSettle(int x, int y) {
     return true;
 }
 
+bool PressAt(int x, int y, Button button) { return MoveAndSettle(x, y) && MouseDown(button); }
+
+bool ReleaseAt(int x, int y, Button button) {
+    const bool there = MoveAndSettle(x, y);
+    // The button goes up even when the pointer did not arrive, or it would stay pressed for the rest of the run.
+    return MouseUp(button) && there;
+}
+
 bool Click(int x, int y, Button button) {
     if (!MoveAndSettle(x, y)) return false;
     std::vector<INPUT> inputs{ButtonInput(button, true), ButtonInput(button, false)};
@@ -519,15 +538,14 @@ bool DoubleClick(int x, int y, Button button) {
 
 bool Drag(Button button, int fromX, int fromY, int toX, int toY, int steps, DWORD stepMs) {
     steps = std::max(steps, 1);
-    if (!MouseMove(fromX, fromY) || !MouseDown(button)) return false;
+    if (!PressAt(fromX, fromY, button)) return false;
     bool ok = true;
-    for (int i = 1; i <= steps && ok; ++i) {
+    for (int i = 1; i < steps && ok; ++i) {
         Sleep(stepMs);
         ok = MouseMove(fromX + MulDiv(toX - fromX, i, steps), fromY + MulDiv(toY - fromY, i, steps));
     }
     Sleep(stepMs);
-    // The button goes up even after a failed move, or it would stay pressed for the rest of the run.
-    return MouseUp(button) && ok;
+    return ReleaseAt(toX, toY, button) && ok;
 }
 
 bool Key(WORD virtualKey) { return KeyChord({virtualKey}); }

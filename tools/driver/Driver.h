@@ -34,6 +34,9 @@ public:
     // On failure the result is empty (`!program`) and `Error()` holds GetLastError().
     static Program Start(const std::wstring& exePath, const std::wstring& workingDir, int showCmd = SW_SHOWNORMAL,
                          const std::wstring& arguments = {});
+    // Takes charge of a process that something else started (a program the clock opened); empty when it
+    // cannot be opened.
+    static Program Attach(DWORD pid);
 
     Program() = default;
     Program(Program&& other) noexcept;
@@ -144,6 +147,10 @@ enum class Button { Left, Right, Middle };
 bool MouseMove(int x, int y);
 bool MouseDown(Button button = Button::Left);  // at the current cursor position
 bool MouseUp(Button button = Button::Left);
+// A press or a release at a point, sent once the pointer is there (a press sent with the move may land
+// where the pointer was).
+bool PressAt(int x, int y, Button button = Button::Left);
+bool ReleaseAt(int x, int y, Button button = Button::Left);
 bool Click(int x, int y, Button button = Button::Left);
 bool DoubleClick(int x, int y, Button button = Button::Left);
 // Presses at `from`, moves in `steps` even steps to `to`, releases there. `stepMs` paces the moves as a

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/e2e/Driver.h"
+#include "tools/driver/Driver.h"
 
 namespace {
 
