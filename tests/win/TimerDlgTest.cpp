@@ -71,13 +71,12 @@ protected:
     std::string WithQuestion(void (TTimerDlg::*command)(), int button) {
         std::string text;
         ModalScript script({[&] {
-                               HWND box = FindShownWindow(L"#32770", "確認");
-                               if (!box) return false;
-                               text = TextOf(GetDlgItem(box, 0xFFFF));
-                               ClickDialogButton(box, button);
-                               return true;
-                           }},
-                           1000);
+            HWND box = FindShownWindow(L"#32770", "確認");
+            if (!box) return false;
+            text = TextOf(GetDlgItem(box, 0xFFFF));
+            ClickDialogButton(box, button);
+            return true;
+        }});
         (dlg_.get()->*command)();
         return text;
     }
@@ -255,21 +254,20 @@ TEST_F(TimerDlgTest, EveryActivationPutsTheDialogBackAtItsStoredPlaceWithTheFocu
     d.SetTop(120);
     SetFocus(d.CancelBtn.Handle());
     WithConditionDialog(&TTimerDlg::PopupAddTimerClick, [](TSetTimeDlg&) { return IDCANCEL; });
-    PumpMessages();
+    // The focus comes back through posted messages, and activation through the X server: awaited, not
+    // read after one pass over the queue.
+    const auto focusOnCancel = [&] { return GetFocus() == d.CancelBtn.Handle(); };
+    EXPECT_TRUE(PumpUntil(focusOnCancel));
     EXPECT_EQ(d.Left(), 320);
     EXPECT_EQ(d.Top(), 320);
-    EXPECT_EQ(GetFocus(), d.CancelBtn.Handle());
     // The same after a message box, and after another window was active for a while.
     d.ListView1.SetSelectedIndex(0);
     EXPECT_NE(WithQuestion(&TTimerDlg::PopupDelTimerClick, IDCANCEL), "");
-    PumpMessages();
-    EXPECT_EQ(GetFocus(), d.CancelBtn.Handle());
+    EXPECT_TRUE(PumpUntil(focusOnCancel));
     host_.Show();
-    PumpMessages();
-    EXPECT_NE(GetFocus(), d.CancelBtn.Handle());
+    EXPECT_TRUE(PumpUntil([&] { return !focusOnCancel(); }));
     SetForegroundWindow(d.Handle());
-    PumpMessages();
-    EXPECT_EQ(GetFocus(), d.CancelBtn.Handle());
+    EXPECT_TRUE(PumpUntil(focusOnCancel));
     host_.Hide();
 }
 
