@@ -36,7 +36,7 @@ public:
         app_ = Driver::WaitForWindow(program_.Pid(), L"Horvane2010.Application", 15000, false);
         if (waitForClock) {
             clock_ = Driver::WaitForWindow(program_.Pid(), L"TMainForm", 15000);
-            EXPECT_NE(clock_, nullptr);
+            EXPECT_NE(clock_, nullptr) << "still running: " << program_.Running() << "; its windows: " << Windows();
         }
     }
     ~ClockRun() { program_.Kill(); }
@@ -125,6 +125,15 @@ public:
     }
 
 private:
+    // What the process shows, for a failure message: class, shown or hidden, and text of each window.
+    std::string Windows() const {
+        std::string seen;
+        for (HWND window : Driver::TopWindows(program_.Pid())) {
+            seen += Driver::Utf8(Driver::ClassName(window)) + (Driver::Visible(window) ? " shown \"" : " hidden \"") +
+                    Driver::Utf8(Driver::StoredText(window)) + "\"; ";
+        }
+        return seen;
+    }
     void RightClickLabel() {
         const RECT r = Driver::WindowRect(Clock());
         const POINT centre{(r.left + r.right) / 2, (r.top + r.bottom) / 2};

@@ -300,7 +300,18 @@ TEST(Clock, OKWithANewColourShowsItOnTheWholeClockAtOnce) {
             return std::all_of(ground.begin(), ground.end(),
                                [](POINT p) { return Driver::ScreenPixel(p.x, p.y) == RGB(0, 0, 0); });
         },
-        Driver::DefaultTimeoutMs));
+        Driver::DefaultTimeoutMs))
+        << [&] {
+               std::string seen;
+               for (const POINT p : ground) {
+                   const COLORREF c = Driver::ScreenPixel(p.x, p.y);
+                   if (c != RGB(0, 0, 0)) {
+                       seen += std::to_string(p.x) + "," + std::to_string(p.y) + " is " + std::to_string(c) + " on " +
+                               Driver::Utf8(Driver::ClassName(WindowFromPoint(p))) + "; ";
+                   }
+               }
+               return seen;
+           }();
     ASSERT_TRUE(run.Close());
     EXPECT_NE(run.Ini().find("Color=0\r\n"), std::string::npos) << run.Ini();
 }
