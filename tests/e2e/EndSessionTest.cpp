@@ -35,7 +35,7 @@ HWND TimerListCommand(ClockRun& run, WORD accessKey, const wchar_t* opens) {
             const int firstRow = Driver::WindowRect(headers.front()).bottom + 6;
             Driver::Click(Driver::WindowRect(views.front()).left + 80, firstRow);
             Driver::WaitUntil([&] { return Driver::Send(views.front(), LVM_GETNEXTITEM, -1, LVNI_SELECTED) == 0; },
-                              1000);
+                              Driver::DefaultTimeoutMs);
             Driver::Key(VK_APPS);
         },
         accessKey, opens);
@@ -46,7 +46,11 @@ struct OpenDialog {
     std::function<HWND(ClockRun&)> open;
     bool timerList;  // the timer list is open: its layout is stored
     bool readOnly;   // the settings file refuses the save
+    const char* timer = kTimer;
 };
+
+// A stored timer that cannot be read: the start tells the user, before the clock is shown.
+constexpr char kUnreadableTimer[] = "TimerData00=会議,２,09:30:00,42\r\n";
 }  // namespace
 
 TEST(EndSession, WithEachDialogOpenEverythingIsSavedAndLoggedBeforeTheAnswerAndNothingAfter) {
@@ -71,12 +75,13 @@ TEST(EndSession, WithEachDialogOpenEverythingIsSavedAndLoggedBeforeTheAnswerAndN
              return Driver::WaitForWindow(run.Program().Pid(), L"#32770", 15000);
          },
          false, true},
+        {"start-up message", [](ClockRun& run) { return Driver::WaitForWindow(run.Program().Pid(), L"#32770", 15000); },
+         false, false, kUnreadableTimer},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        const std::string settings = std::string("[Horvane2010]\r\nFront=2\r\n[TimerData]\r\n") + kTimer;
-        ClockRun run(settings);
-        Driver::MakeProcessDpiAware();
+        const std::string settings = std::string("[Horvane2010]\r\nFront=2\r\n[TimerData]\r\n") + c.timer;
+        ClockRun run(settings, SW_SHOWNORMAL, c.timer == kTimer);
         if (c.readOnly) {
             ASSERT_TRUE(SetFileAttributesW(run.IniPath().c_str(), FILE_ATTRIBUTE_READONLY));
         }
@@ -101,11 +106,11 @@ TEST(EndSession, WithEachDialogOpenEverythingIsSavedAndLoggedBeforeTheAnswerAndN
             EXPECT_EQ(ini, settings);
         } else {
             EXPECT_NE(ini.find("Front=1\r\n"), std::string::npos) << ini;
-            EXPECT_NE(ini.find(kTimer), std::string::npos) << "the timer is kept: " << ini;
+            EXPECT_NE(ini.find(c.timer), std::string::npos) << "the timer is kept: " << ini;
             EXPECT_EQ(ini.find("[TimerDlg]") != std::string::npos, c.timerList) << ini;
         }
         // The dialogs unwind, the process goes, and nothing more reaches the files.
-        EXPECT_TRUE(run.Program().WaitForExit(15000));
+        EXPECT_TRUE(run.Ended());
         EXPECT_EQ(run.LogTexts(), logged);
         EXPECT_EQ(run.Ini(), ini);
     }

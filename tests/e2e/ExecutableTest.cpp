@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "tests/e2e/ClockRun.h"
-#include "tests/e2e/Driver.h"
+#include "tools/driver/Driver.h"
 
 namespace {
 std::wstring ExePath() { return Driver::ExeFolder() + L"\\Horvane2010.exe"; }

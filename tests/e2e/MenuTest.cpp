@@ -7,7 +7,6 @@
 
 TEST(Menu, CtrlTOpensTheTimerListUntilTheMenuWasFirstOpened) {
     ClockRun run;
-    Driver::MakeProcessDpiAware();
     const RECT r = Driver::WindowRect(run.Clock());
     ASSERT_TRUE(Driver::Activate(run.Clock()));
 
@@ -44,15 +43,12 @@ TEST(Menu, CtrlTOpensTheTimerListUntilTheMenuWasFirstOpened) {
 
 TEST(Menu, TheMenuOpensWhenTheRightButtonIsReleasedAndEndsTheDrag) {
     ClockRun run;
-    Driver::MakeProcessDpiAware();
     const RECT r = Driver::WindowRect(run.Clock());
     // A right-press on the margin starts a drag; released over the label, it opens the menu there.
     ASSERT_NE(Driver::OpenMenu(run.Program().Pid(),
                                [&] {
-                                   Driver::MouseMove(r.left + 1, r.top + 8);
-                                   Driver::MouseDown(Driver::Button::Right);
-                                   Driver::MouseMove(r.left + 20, r.top + 8);
-                                   Driver::MouseUp(Driver::Button::Right);
+                                   Driver::PressAt(r.left + 1, r.top + 8, Driver::Button::Right);
+                                   Driver::ReleaseAt(r.left + 20, r.top + 8, Driver::Button::Right);
                                }),
               nullptr);
     Driver::Key(VK_ESCAPE);
@@ -69,7 +65,6 @@ TEST(Menu, TheMenuOpensWhenTheRightButtonIsReleasedAndEndsTheDrag) {
 TEST(Menu, TheLogOpensInTheSystemsTextEditorWhereNoProgramIsAssociated) {
     // Wine's prefix associates no program with ".log".
     ClockRun run;
-    Driver::MakeProcessDpiAware();
     ASSERT_NE(run.OpenMenu(), nullptr);
     Driver::Key('L');
     HWND editor = nullptr;
@@ -81,15 +76,12 @@ TEST(Menu, TheLogOpensInTheSystemsTextEditorWhereNoProgramIsAssociated) {
             return editor != nullptr;
         },
         10000));
+    // Owned from here, so that a failure below does not leave it over the screen for the later cases.
+    Driver::Program process = Driver::Program::Attach(Driver::ProcessOf(editor));
     const auto edits = Driver::Children(editor, L"Edit");
     ASSERT_FALSE(edits.empty());
     EXPECT_EQ(Driver::Text(edits[0]).value_or(L""), Driver::FromCodePage(run.Log(), 932));
-    // Closed again, and its process with it.
-    HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, Driver::ProcessOf(editor));
     Driver::Post(editor, WM_CLOSE);
-    if (process) {
-        if (WaitForSingleObject(process, 5000) != WAIT_OBJECT_0) TerminateProcess(process, 1);
-        CloseHandle(process);
-    }
+    EXPECT_TRUE(process.WaitForExit(5000)) << "the editor closes";
     ASSERT_TRUE(run.Close());
 }

@@ -13,7 +13,6 @@
 
 namespace {
 
-constexpr char kFreshSettings[] = "[Horvane2010]\r\nTop=0\r\nLeft=600\r\nFront=0\r\nTaskBar=0\r\nColor=65408\r\n";
 // Front=2 reads as "stay on top" and is written back as 1, so a close always has something to save.
 constexpr char kSettingsToRewrite[] = "[Horvane2010]\r\nTop=0\r\nLeft=600\r\nFront=2\r\nTaskBar=0\r\nColor=65408\r\n";
 constexpr char kSettingsRewritten[] = "[Horvane2010]\r\nTop=0\r\nLeft=600\r\nFront=1\r\nTaskBar=0\r\nColor=65408\r\n";
@@ -37,8 +36,7 @@ int EnvironmentNumber(const char* name, int fallback) {
     return value && *value ? std::atoi(value) : fallback;
 }
 
-// (<chrono> cannot be used here: a literal in it has no code page 932 form.)
-long long MsSince(ULONGLONG start) { return static_cast<long long>(GetTickCount64() - start); }
+long long MsSince(long long start) { return SteadyMs() - start; }
 
 // Equality of two large byte strings without a megabyte-long failure message.
 testing::AssertionResult SameBytes(const std::string& actual, const std::string& expected) {
@@ -71,12 +69,6 @@ bool PressOk(HWND box) {
     return ok && Driver::Send(ok, BM_CLICK, 0, 0).has_value();
 }
 
-// The clock ticks: its title moves on within a few seconds.
-bool Ticks(ClockRun& run) {
-    const std::wstring title = run.Title();
-    return Driver::WaitUntil([&] { return IsClockText(run.Title()) && run.Title() != title; }, 3000);
-}
-
 int CountFiles(const std::wstring& pattern) {
     WIN32_FIND_DATAW found;
     HANDLE search = FindFirstFileW(pattern.c_str(), &found);
@@ -90,9 +82,10 @@ int CountFiles(const std::wstring& pattern) {
 
 }  // namespace
 
-// A close saves; the process is killed at a random moment of that save. TerminateProcess is as abrupt as a
-// power cut is for the process: the file is the old one or the new one, never a mixture or a stump.
-// HORVANE_KILL_TRIES sets the number of tries (scripts/soak runs 20).
+// A close saves; the process is killed during that save. TerminateProcess is as abrupt as a power cut is for
+// the process: the file is the old one or the new one, never a mixture or a stump. The gate kills at fixed
+// points spread over the close, so one commit gives one answer; HORVANE_KILL_TRIES asks for that many random
+// moments instead (scripts/soak runs 20), with the seed printed for a rerun.
 TEST(Robustness, ASaveKilledAtAnyMomentLeavesTheOldFileOrTheNewOneWhole) {
     const std::string others = OtherSections(4 << 20);
     const std::string oldBytes = kSettingsToRewrite + others;
@@ -102,24 +95,33 @@ TEST(Robustness, ASaveKilledAtAnyMomentLeavesTheOldFileOrTheNewOneWhole) {
     long long closeMs = 0;
     {
         ClockRun run(oldBytes);
-        const auto start = GetTickCount64();
+        const long long start = SteadyMs();
         ASSERT_TRUE(run.Close());
         closeMs = MsSince(start);
         ASSERT_TRUE(SameBytes(run.Ini(), newBytes));
     }
 
-    const int tries = EnvironmentNumber("HORVANE_KILL_TRIES", 5);
-    std::mt19937 random(std::random_device{}());
+    const int randomTries = EnvironmentNumber("HORVANE_KILL_TRIES", 0);
+    const unsigned seed = std::random_device{}();
+    std::mt19937 random(seed);
     std::uniform_int_distribution<int> delay(0, static_cast<int>(closeMs));
+    std::vector<int> moments;  // in ms after WM_CLOSE
+    for (int i = 0; i < randomTries; ++i) moments.push_back(delay(random));
+    if (randomTries > 0) std::printf("kill moments from seed %u\n", seed);
+    // Before the save starts, at a quarter, half and three quarters of it, and as it ends.
+    for (const int eighths : {0, 2, 4, 6, 8}) {
+        if (randomTries == 0) moments.push_back(static_cast<int>(closeMs * eighths / 8));
+    }
+    const int tries = static_cast<int>(moments.size());
     int sawOld = 0;
     int sawNew = 0;
     int leftovers = 0;
     for (int attempt = 0; attempt < tries; ++attempt) {
         ClockRun run(oldBytes);
-        const int ms = delay(random);
+        const int ms = moments[static_cast<size_t>(attempt)];
         SCOPED_TRACE("try " + std::to_string(attempt) + ", killed " + std::to_string(ms) + " ms after WM_CLOSE");
         Driver::Post(run.Clock(), WM_CLOSE);
-        // The random moment is the point of this test: a fixed sleep, not a wait for a condition.
+        // The moment is the point of this test: a fixed sleep, not a wait for a condition.
         Sleep(static_cast<DWORD>(ms));
         run.Program().Kill();
         const std::string now = run.Ini();
@@ -147,7 +149,7 @@ TEST(Robustness, FourCopiesInOneFolderLogEveryBroadcastOnceAndWhole) {
     const TempFolder folder("hv4");
     const std::wstring exe = folder.File("Horvane2010.exe");
     ASSERT_TRUE(Driver::CopyFileTo(Driver::ExeFolder() + L"\\Horvane2010.exe", exe));
-    ASSERT_TRUE(Driver::WriteBytes(folder.File("Horvane2010.ini"), kFreshSettings));
+    ASSERT_TRUE(Driver::WriteBytes(folder.File("Horvane2010.ini"), kDefaultSettings));
 
     constexpr int kCopies = 4;
     constexpr int kBroadcasts = 500;
@@ -173,7 +175,11 @@ TEST(Robustness, FourCopiesInOneFolderLogEveryBroadcastOnceAndWhole) {
     for (auto& sender : senders) sender.join();
     EXPECT_EQ(answered, kCopies * kBroadcasts);
     for (int i = 0; i < kCopies; ++i) Driver::Post(clocks[i], WM_CLOSE);
-    for (auto& program : programs) EXPECT_TRUE(program.WaitForExit(15000));
+    for (auto& program : programs) {
+        DWORD code = STILL_ACTIVE;
+        EXPECT_TRUE(program.WaitForExit(15000, &code));
+        EXPECT_EQ(code, 0u);
+    }
 
     std::map<std::string, int> expected{{"Program Start", kCopies}, {"Program End", kCopies}};
     for (WPARAM code : codes) expected[std::string(PowerEventText(code))] = kBroadcasts;
@@ -209,7 +215,7 @@ TEST(Robustness, HostileSettingsFilesNeitherStopTheClockNorGetDamaged) {
         for (char c : ascii) bytes += {c, '\0'};
         return bytes;
     };
-    std::string timers = std::string(kFreshSettings) + "[TimerData]\r\n";
+    std::string timers = std::string(kDefaultSettings) + "[TimerData]\r\n";
     for (int i = 0; i < 10000; ++i) {
         char key[64];
         std::snprintf(key, sizeof key, "TimerData%02d=timer %d,1,12:34:56,127\r\n", i, i);
@@ -229,7 +235,6 @@ TEST(Robustness, HostileSettingsFilesNeitherStopTheClockNorGetDamaged) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const auto start = GetTickCount64();
         HANDLE held = INVALID_HANDLE_VALUE;
         const auto hold = [&](ClockRun& r) {
             held = CreateFileW(r.IniPath().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
@@ -238,10 +243,10 @@ TEST(Robustness, HostileSettingsFilesNeitherStopTheClockNorGetDamaged) {
         ClockRun run(c.content, SW_SHOWNORMAL, true, c.heldAtStart ? std::function<void(ClockRun&)>(hold) : nullptr);
         if (held != INVALID_HANDLE_VALUE) CloseHandle(held);  // the saves at the end could read it again
         ASSERT_NE(run.Clock(), nullptr);
-        EXPECT_LT(MsSince(start), c.limitMs) << "to the visible clock";
-        EXPECT_TRUE(Ticks(run));
+        EXPECT_LT(MsSince(run.StartedAt()), c.limitMs) << "to the visible clock";
+        EXPECT_TRUE(run.Ticks());
 
-        const auto closing = GetTickCount64();
+        const long long closing = SteadyMs();
         Driver::Post(run.Clock(), WM_CLOSE);
         if (c.writeRefused) {
             std::vector<HWND> boxes;
@@ -253,7 +258,7 @@ TEST(Robustness, HostileSettingsFilesNeitherStopTheClockNorGetDamaged) {
                 EXPECT_TRUE(PressOk(boxes[0]));
             }
         }
-        ASSERT_TRUE(run.Program().WaitForExit(static_cast<DWORD>(c.limitMs)));
+        ASSERT_TRUE(run.Ended(static_cast<DWORD>(c.limitMs)));
         EXPECT_LT(MsSince(closing), c.limitMs) << "to the end of the process";
 
         const std::vector<std::string> log = run.LogTexts();
@@ -282,7 +287,7 @@ TEST(Robustness, AReadOnlySettingsFileIsReportedOnceAndShutDownStillCompletes) {
     const std::string settings = "[Horvane2010]\r\nFront=2\r\n[TimerData]\r\nTimerData05=a,0,12:00:00,0\r\n";
     ClockRun run(settings);
     ASSERT_TRUE(SetFileAttributesW(run.IniPath().c_str(), FILE_ATTRIBUTE_READONLY));
-    EXPECT_TRUE(Ticks(run));
+    EXPECT_TRUE(run.Ticks());
 
     Driver::Post(run.Clock(), WM_CLOSE);
     std::vector<HWND> boxes;
@@ -299,6 +304,7 @@ TEST(Robustness, AReadOnlySettingsFileIsReportedOnceAndShutDownStillCompletes) {
             return !run.Program().Running();
         },
         15000));
+    EXPECT_TRUE(run.Ended(0));
     EXPECT_EQ(moreBoxes, 0) << "one message for the whole shut-down";
     EXPECT_EQ(run.Ini(), settings);
     EXPECT_EQ(run.LogTexts(), (std::vector<std::string>{"Program Start", "Program End"}));
@@ -307,7 +313,7 @@ TEST(Robustness, AReadOnlySettingsFileIsReportedOnceAndShutDownStillCompletes) {
 // A log marked read-only takes no more lines, and the clock neither complains nor stops.
 TEST(Robustness, AReadOnlyLogIsLeftAsItIsAndTheClockCarriesOnSilently) {
     ClockRun run;
-    ASSERT_TRUE(Ticks(run));
+    ASSERT_TRUE(run.Ticks());
     const std::string log = run.Log();
     ASSERT_TRUE(SetFileAttributesW(run.LogPath().c_str(), FILE_ATTRIBUTE_READONLY));
     const auto writable = [&] {
@@ -322,15 +328,19 @@ TEST(Robustness, AReadOnlyLogIsLeftAsItIsAndTheClockCarriesOnSilently) {
         std::string path;
         bool locked = false;
         ~Unlock() {
-            if (locked) RunUnix("chattr -i " + path);
+            if (locked) {
+                EXPECT_TRUE(RunUnix("chattr -i " + path)) << "the log is left immutable";
+            }
         }
     } unlock{UnixPath(run.LogPath())};
     if (writable()) {
+        // Skipped only where the flag cannot be set at all (no chattr, not root); once set it must hold.
         unlock.locked = RunUnix("chattr +i " + unlock.path);
-        if (!unlock.locked || !WaitFor([&] { return !writable(); })) GTEST_SKIP() << "no way here to lock the log";
+        if (!unlock.locked) GTEST_SKIP() << "no way here to lock the log";
+        ASSERT_FALSE(writable()) << "the immutable flag is set, yet the log takes writes";
     }
     EXPECT_EQ(Driver::Send(run.Clock(), WM_POWERBROADCAST, PBT_APMPOWERSTATUSCHANGE, 0), 0);
-    EXPECT_TRUE(Ticks(run));
+    EXPECT_TRUE(run.Ticks());
     ASSERT_TRUE(run.Close()) << "no message box holds the end up";
     EXPECT_EQ(run.Log(), log);
 }
@@ -339,7 +349,7 @@ TEST(Robustness, AReadOnlyLogIsLeftAsItIsAndTheClockCarriesOnSilently) {
 // is told once, the clock runs, and the value is back in the file at the end as it stood, closing up.
 TEST(Robustness, ATimerWhoseNumbersCannotBeReadIsReportedAtStartAndKeptAsItStands) {
     const std::string kept = "会議,２,09:30:00,42";
-    ClockRun run(std::string(kFreshSettings) + "[TimerData]\r\nTimerData00=a,1\r\nTimerData01=" + kept + "\r\n",
+    ClockRun run(std::string(kDefaultSettings) + "[TimerData]\r\nTimerData00=a,1\r\nTimerData01=" + kept + "\r\n",
                  SW_SHOWNORMAL, false);
     std::vector<HWND> boxes;
     ASSERT_TRUE(Driver::WaitUntil([&] { return !(boxes = MessageBoxes(run.Program().Pid())).empty(); }, 15000));
@@ -347,9 +357,9 @@ TEST(Robustness, ATimerWhoseNumbersCannotBeReadIsReportedAtStartAndKeptAsItStand
     EXPECT_EQ(Driver::Owner(boxes[0]), run.App()) << "no task-bar button of its own";
     EXPECT_EQ(run.LogTexts(), std::vector<std::string>{"Program Start"});
     EXPECT_TRUE(PressOk(boxes[0]));
-    EXPECT_TRUE(Ticks(run));
+    EXPECT_TRUE(run.Ticks());
     EXPECT_TRUE(MessageBoxes(run.Program().Pid()).empty());
     ASSERT_TRUE(run.Close());
-    EXPECT_EQ(run.Ini(), kFreshSettings + ("[TimerData]\r\nTimerData00=" + kept + "\r\n"));
+    EXPECT_EQ(run.Ini(), kDefaultSettings + ("[TimerData]\r\nTimerData00=" + kept + "\r\n"));
     EXPECT_EQ(run.LogTexts(), (std::vector<std::string>{"Program Start", "Program End"}));
 }

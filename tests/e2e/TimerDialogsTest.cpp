@@ -82,12 +82,12 @@ std::string Cp932(const std::wstring& text) {
 
 TEST(TimerDialogs, AddEditAndDeleteThroughTheRealDialogsReachTheSettingsFile) {
     ClockRun run;
-    Driver::MakeProcessDpiAware();
     TimerDialogs dialogs(run);
     HWND listView = dialogs.OpenList();
     ASSERT_NE(listView, nullptr);
     EXPECT_EQ(dialogs.Items(), 0);
-    EXPECT_EQ(GetLastActivePopup(run.App()), dialogs.List()) << "the task-bar button brings the dialog back";
+    EXPECT_TRUE(Driver::WaitUntil([&] { return GetLastActivePopup(run.App()) == dialogs.List(); }, 3000))
+        << "the task-bar button brings the dialog back";
     const RECT area = Driver::WindowRect(listView);
     const auto headers = Driver::Children(listView, WC_HEADERW);
     ASSERT_FALSE(headers.empty());
@@ -114,11 +114,13 @@ TEST(TimerDialogs, AddEditAndDeleteThroughTheRealDialogsReachTheSettingsFile) {
     ASSERT_TRUE(Driver::WaitUntil([&] { return dialogs.Selected() == 1; }, 3000));
     HWND confirm = dialogs.Command('D', L"確認");
     ASSERT_NE(confirm, nullptr);
-    EXPECT_EQ(GetLastActivePopup(run.App()), confirm);
+    EXPECT_TRUE(Driver::WaitUntil([&] { return GetLastActivePopup(run.App()) == confirm; }, 3000));
     TimerDialogs::Press(confirm, L"OK");
     ASSERT_TRUE(Driver::WaitUntil([&] { return dialogs.Items() == 1; }, 3000));
 
-    Driver::Key(VK_ESCAPE);  // closes the list, as its cancel button
+    // Escape closes the list, as its cancel button, once the focus is back on the list.
+    ASSERT_TRUE(Driver::WaitUntil([&] { return Driver::Focus(listView) == listView; }, Driver::DefaultTimeoutMs));
+    Driver::Key(VK_ESCAPE);
     ASSERT_TRUE(Driver::WaitUntil([&] { return !IsWindow(dialogs.List()) || !Driver::Visible(dialogs.List()); }, 3000));
     ASSERT_TRUE(run.Close());
 

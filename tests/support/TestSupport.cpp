@@ -1,6 +1,9 @@
 #include "tests/support/TestSupport.h"
 
+#include <cstdio>
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <random>
 #include <system_error>
 
@@ -26,7 +29,7 @@ TempFolder::TempFolder(std::string_view prefix) {
 TempFolder::~TempFolder() {
     if (path_.empty()) return;
     // A program that has just ended may hold its files for a moment longer.
-    WaitFor(
+    const bool removed = WaitFor(
         [this] {
             std::error_code error;
             fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, error);
@@ -39,6 +42,15 @@ TempFolder::~TempFolder() {
             return !fs::exists(fs::symlink_status(path_, error));
         },
         2000);
+    // Not a failure of the case; but what is left piles up in the prefix until the next session empties it.
+    if (!removed) std::fprintf(stderr, "TempFolder: could not remove %s\n", path_.string().c_str());
+}
+
+bool WriteFileBytes(const fs::path& path, std::string_view bytes) {
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    file.close();
+    return !file.fail();
 }
 
 namespace {
@@ -71,8 +83,8 @@ std::vector<LogLine> ParseLog(std::string_view bytes, bool* whole) {
     return lines;
 }
 
-// Milliseconds of a steady clock (<chrono> has literals that code page 932 cannot hold).
-static long long SteadyMs() {
+// (<chrono> has literals that code page 932 cannot hold.)
+long long SteadyMs() {
 #ifdef _WIN32
     return static_cast<long long>(GetTickCount64());
 #else
@@ -98,14 +110,29 @@ bool WaitFor(const std::function<bool()>& condition, int timeoutMs) {
 bool RunUnix(const std::string& command) {
 #ifdef _WIN32
     if (!GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version")) return false;
-    std::wstring line = L"/bin/sh -c \"" + std::wstring(command.begin(), command.end()) + L"\"";
+    // Wine starts the shell beside this process, and the handle it gives back does not tell when the shell
+    // ends: the command leaves its exit status in a file, and that is waited for.
+    const TempFolder folder("unix");
+    const fs::path status = folder.Path() / "status";
+    const std::string statusPath = UnixPath(status);
+    if (statusPath.empty()) return false;
+    const std::string script = command + "; echo $? >" + statusPath;
+    std::wstring line = L"/bin/sh -c \"" + std::wstring(script.begin(), script.end()) + L"\"";
     STARTUPINFOW si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
     if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
     CloseHandle(pi.hThread);
     CloseHandle(pi.hProcess);
-    return true;
+    std::string answer;
+    WaitFor(
+        [&] {
+            std::ifstream file(status, std::ios::binary);
+            answer.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+            return answer.find('\n') != std::string::npos;  // the whole line is there
+        },
+        20000);
+    return answer == "0\n";
 #else
     return std::system(command.c_str()) == 0;
 #endif

@@ -1,6 +1,7 @@
 #pragma once
-// What the tests of every level share: temporary folders, a fixed clock, reading an event log's lines,
-// Unix commands for what Windows calls cannot set up under Wine, and waiting for a condition.
+// What the tests of every level share: temporary folders, fixture files written as bytes, a fixed clock,
+// reading an event log's lines, Unix commands for what Windows calls cannot set up under Wine, and waiting
+// for a condition.
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -27,6 +28,14 @@ private:
     std::filesystem::path path_;
 };
 
+// The main section as the program writes it with every value at its default.
+inline constexpr char kDefaultSettings[] =
+    "[Horvane2010]\r\nTop=0\r\nLeft=600\r\nFront=0\r\nTaskBar=0\r\nColor=65408\r\n";
+
+// Creates or truncates the file and writes exactly these bytes with the C++ library, never through the
+// program's own save, so a fault in the save cannot shape the fixture it is tested on.
+bool WriteFileBytes(const std::filesystem::path& path, std::string_view bytes);
+
 // Fixes Now() at a moment, or hands it to a function, until the object ends.
 class FixedClock {
 public:
@@ -46,11 +55,13 @@ struct LogLine {
 // all there is, so that a torn line or foreign bytes show.
 std::vector<LogLine> ParseLog(std::string_view bytes, bool* whole = nullptr);
 
+// Milliseconds of a steady clock.
+long long SteadyMs();
 // Calls `condition` until it holds or the time-out has passed; true when it held.
 bool WaitFor(const std::function<bool()>& condition, int timeoutMs = 5000);
 
-// Runs a command of the Unix shell (under Wine, on the host); false when it cannot be started here. Under
-// Wine it runs beside the caller: wait for its effect.
+// Runs a command of the Unix shell (under Wine, on the host) and waits for its end; true when it ran and
+// exited with status 0, false when it failed, cannot run here or did not end within 20 s.
 bool RunUnix(const std::string& command);
 // A path as Unix programs see it, quoted for the shell; empty where that cannot be told.
 std::string UnixPath(const std::filesystem::path& path);

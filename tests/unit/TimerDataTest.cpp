@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <string_view>
 
 #include "common/CommonCtrl.h"
 #include "core/Os.h"
@@ -15,7 +16,9 @@ struct SettingsFile {
     TempFolder Folder{"horvane-timers"};
     PathString Path = Folder.File("Horvane2010.ini");
     explicit SettingsFile(std::string_view content = "") {
-        if (!content.empty()) Os::ReplaceFileBytes(Path, content);
+        if (!content.empty()) {
+            EXPECT_TRUE(WriteFileBytes(Path, content));
+        }
     }
     TimerList Load() const {
         TimerList timers;
@@ -143,12 +146,37 @@ TEST(TimerData, SaveRenumbersLiveRecordsAndRemovesEveryOtherKeyUpTo99) {
     EXPECT_EQ(file.Save(timers), "[TimerData]\r\nTimerData100=beyond,1,08:00:00,0\r\n");
 }
 
+// A file saved as "Unicode" by a text editor keeps that form through a delete: the later records move up one
+// key, and the key left over at the end goes.
+TEST(TimerData, ADeleteInAUtf16FileRenumbersTheKeysInUtf16) {
+    const auto utf16 = [](std::u16string_view text) {
+        std::string bytes = "\xFF\xFE";
+        for (const char16_t c : text) bytes += {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
+        return bytes;
+    };
+    SettingsFile file(
+        utf16(u"[TimerData]\r\nTimerData00=朝会,1,08:00:00,0\r\nTimerData01=昼,1,12:00:00,0\r\n"
+              u"TimerData02=会議,2,09:30:00,42\r\n"));
+    TimerList timers = file.Load();
+    ASSERT_EQ(timers.size(), 3u);
+    EXPECT_EQ(Describe(timers[2]), "1|会議|2|09:30:00|42");
+    timers[1].Valid = 0;
+    EXPECT_EQ(file.Save(timers),
+              utf16(u"[TimerData]\r\nTimerData00=朝会,1,08:00:00,0\r\nTimerData01=会議,2,09:30:00,42\r\n"));
+}
+
 TEST(TimerData, NoMoreThanOneHundredLiveRecordsAreAddedOrStored) {
     TimerList timers(MaxStoredTimers - 1, Live("t", 1, 8, 0, 0));
     timers.push_back({0, "deleted", 0, 0, 0});
     EXPECT_TRUE(CanAddTimer(timers));
     timers.push_back(Live("last", 1, 8, 0, 0));
     EXPECT_FALSE(CanAddTimer(timers));
+    // A value kept as it stood (its kind is not an integer) is stored too, so it counts as well.
+    TimerList kept(MaxStoredTimers - 1, Live("t", 1, 8, 0, 0));
+    kept.push_back({KeptAsStored, "x,one,08:00:00,0", 0, 0, 0});
+    EXPECT_FALSE(CanAddTimer(kept));
+    kept.front().Valid = 0;
+    EXPECT_TRUE(CanAddTimer(kept));
 
     timers.push_back(Live("too many", 1, 8, 0, 0));
     SettingsFile file;

@@ -219,6 +219,64 @@ TEST_F(MainFormTest, PowerAndSessionMessagesLogExactLinesAndRestartTheTimer) {
     EXPECT_TRUE(form_->Timer1.Enabled());
 }
 
+// No tick runs here while the test does not pump: what the title and the label show, only the handler wrote.
+TEST_F(MainFormTest, ATimeChangeOrAWakingMachineShowsTheTimeAtOnce) {
+    ShowClock();
+    form_->TaskBarMode = 1;
+    const std::pair<UINT, WPARAM> events[] = {
+        {WM_TIMECHANGE, 0}, {WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC}, {WM_POWERBROADCAST, PBT_APMRESUMESUSPEND}};
+    int minute = 10;
+    for (const auto& [message, wParam] : events) {
+        g_now = {2024, 1, 5, 10, ++minute, 30, 0};
+        TApplication::Instance().SetTitle("stale");
+        form_->LabelTime.SetCaption("stale");
+        SendMessageW(form_->Handle(), message, wParam, 0);
+        const std::string shown = "10:" + std::to_string(minute);
+        EXPECT_EQ(Title(), shown) << message << " " << wParam;
+        EXPECT_EQ(Label(), shown + ":30") << message << " " << wParam;
+    }
+}
+
+// A broadcast while the end's refused-write message waits for the user is logged before "Program End", and
+// the timer stays off; once the session's end has run the whole shut-down, a broadcast writes nothing.
+TEST_F(MainFormTest, APowerBroadcastDuringTheEndComesBeforeItAndAfterTheEndWritesNothing) {
+    const std::wstring ini = SettingsPath(Os::ExePath());
+    WriteSettingsFile(kDefaultSettings);
+    ASSERT_TRUE(SetFileAttributesW(ini.c_str(), FILE_ATTRIBUTE_READONLY));
+    form_->TaskBarMode = 2;  // something to save
+    TMainForm* form = form_.get();
+    bool timerOn = true;
+    {
+        ModalScript script({[&] {
+            HWND box = FindShownWindow(L"#32770");
+            if (!box) return false;
+            EXPECT_EQ(SendMessageW(form->Handle(), WM_POWERBROADCAST, PBT_APMPOWERSTATUSCHANGE, 0), 0);
+            timerOn = form->Timer1.Enabled();
+            ClickDialogButton(box, IDOK);
+            return true;
+        }});
+        form_.reset();
+        EXPECT_TRUE(script.Done() && !script.TimedOut()) << "the refused write was reported";
+    }
+    SetFileAttributesW(ini.c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_FALSE(timerOn);
+    EXPECT_EQ(Log(), FormatLogLine(g_now, "Program Start") +
+                         FormatLogLine(g_now, PowerEventText(PBT_APMPOWERSTATUSCHANGE)) +
+                         FormatLogLine(g_now, "Program End"));
+
+    DeleteFileW(LogPath(Os::ExePath()).c_str());
+    form_ = std::make_unique<TMainForm>();
+    TApplication::Instance().SetMainForm(form_.get());
+    ShowClock();
+    EXPECT_EQ(SendMessageW(form_->Handle(), WM_ENDSESSION, 1, 0), 1);
+    const std::string ended = Log();
+    EXPECT_EQ(SendMessageW(form_->Handle(), WM_POWERBROADCAST, PBT_APMPOWERSTATUSCHANGE, 0), 0);
+    EXPECT_EQ(Log(), ended);
+    EXPECT_FALSE(form_->Timer1.Enabled());
+    MSG quit;  // the session's end stopped the application's loop, which this process has not got
+    PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+}
+
 TEST_F(MainFormTest, TheMenuShowsFiveEntriesAndCtrlTStopsWithTheFirstOpening) {
     EXPECT_TRUE(form_->PopupTimer.Enabled) << "Ctrl+T works until the menu was first opened";
     MenuHandle menu = form_->PopupMenu1.BuildShownMenu();

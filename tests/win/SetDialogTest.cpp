@@ -64,55 +64,6 @@ protected:
 };
 }  // namespace
 
-TEST_F(SetDialogTest, ControlsStandAsDesignedInTabOrderWithNeitherDefaultNorCancelButton) {
-    TSetDialog d(*main_, main_->StayOnTop, main_->TaskBarMode, main_->BackColor);
-    EXPECT_EQ(d.Caption(), "設定");
-    EXPECT_EQ(ClientSize(d.Handle()).cx, d.Scale(205));
-    EXPECT_EQ(ClientSize(d.Handle()).cy, d.Scale(152));
-    EXPECT_EQ(d.Left(), 0);
-    EXPECT_EQ(d.Top(), 0);
-    EXPECT_TRUE(HasStyle(d.Handle(), WS_THICKFRAME));  // the default border: sizeable
-
-    struct Expected {
-        const TControl* control;
-        const wchar_t* className;
-        Bounds96 bounds;
-        const char* text;
-        bool tabStop;
-    };
-    const Expected expected[] = {
-        {&d.CheckBoxFront, L"Button", CheckBoxFrontBounds, "常に手前に表示する", true},
-        {&d.BitBtn1, L"Button", BitBtn1Bounds, "09:05:07", true},
-        {&d.ButtonOK, L"Button", ButtonOKBounds, "OK", true},
-        {&d.ButtonCancel, L"Button", ButtonCancelBounds, "キャンセル", true},
-        {&d.EditColor, L"Edit", EditColorBounds, "", true},
-        {&d.Label1, nullptr, Label1Bounds, "タスクバー表示", false},  // labels take the size of their text
-        {&d.Label2, nullptr, Label2Bounds, "背景色", false},
-        {&d.Bevel2, L"Static", Bevel2Bounds, "", false},
-    };
-    const std::vector<HWND> children = ChildrenOf(d.Handle());
-    ASSERT_EQ(children.size(), std::size(expected));
-    for (size_t i = 0; i < children.size(); ++i) {
-        SCOPED_TRACE(i);
-        const Expected& e = expected[i];
-        EXPECT_EQ(children[i], e.control->Handle());
-        const Bounds96 place = PlaceOf(children[i]);
-        const Bounds96 designed = Scaled(e.bounds, d.Dpi());
-        if (e.className) {
-            EXPECT_EQ(ClassOf(children[i]), e.className);
-            EXPECT_EQ(place, designed);
-        } else {
-            EXPECT_EQ(place.Left, designed.Left);
-            EXPECT_EQ(place.Top, designed.Top);
-        }
-        EXPECT_EQ(TextOf(children[i]), e.text);
-        EXPECT_EQ(HasStyle(children[i], WS_TABSTOP), e.tabStop);
-        EXPECT_NE(GetWindowLongW(children[i], GWL_STYLE) & BS_TYPEMASK, BS_DEFPUSHBUTTON);
-        EXPECT_NE(GetDlgCtrlID(children[i]), IDOK);
-        EXPECT_NE(GetDlgCtrlID(children[i]), IDCANCEL);
-    }
-}
-
 TEST_F(SetDialogTest, ItOpensWithTheMainWindowsValuesAndShowsTheColourAsAReadOnlyField) {
     for (const bool front : {true, false}) {
         main_->StayOnTop = front;

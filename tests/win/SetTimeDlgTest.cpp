@@ -70,57 +70,14 @@ TEST_F(SetTimeDlgTest, ANewDialogOffersItsTitleNowAndOnceWithTheWeekdaysOffAndOK
     EXPECT_EQ(dlg_->Entry.Days, 0);
 }
 
-TEST_F(SetTimeDlgTest, ControlsStandInTheirParentsInTabOrderAtTheirDesignedPlaces) {
-    struct Expected {
-        const TControl* control;
-        const wchar_t* className;
-        Bounds96 bounds;
-        const char* text;
-        bool tabStop;
-    };
-    TSetTimeDlg& d = *dlg_;
-    const Expected formChildren[] = {
-        {&d.OKBtn, L"Button", SetTimeOKBtnBounds, "OK", true},
-        {&d.CancelBtn, L"Button", SetTimeCancelBtnBounds, "キャンセル", true},
-        {&d.GroupBox1, L"Button", GroupBox1Bounds, "条件", false},
-        {&d.EditTitle, L"Edit", EditTitleBounds, "タイトル", true},
-        {&d.DateTimePicker1, L"SysDateTimePick32", DateTimePicker1Bounds, nullptr, true},
-        {&d.Bevel1, L"Static", Bevel1Bounds, "", false},
-    };
-    std::vector<Expected> groupChildren = {
-        {&d.RadioButtonOnece, L"Button", RadioButtonOneceBounds, "１回のみ", true},  // the checked one
-        {&d.RadioButtonEveryday, L"Button", RadioButtonEverydayBounds, "毎日", false},
-        {&d.RadioButtonDays, L"Button", RadioButtonDaysBounds, "曜日指定", false},
-    };
-    for (size_t bit = 0; bit < 7; ++bit) {
-        groupChildren.push_back(
-            {d.DayBoxes()[bit], L"Button", DayBoxDesigns[bit].Bounds, DayBoxDesigns[bit].Caption, true});
-    }
-    const auto check = [&](HWND parent, const auto& expected) {
-        const std::vector<HWND> children = ChildrenOf(parent);
-        ASSERT_EQ(children.size(), std::size(expected));
-        for (size_t i = 0; i < children.size(); ++i) {
-            SCOPED_TRACE(i);
-            const Expected& e = expected[i];
-            EXPECT_EQ(children[i], e.control->Handle());
-            EXPECT_EQ(ClassOf(children[i]), e.className);
-            EXPECT_EQ(PlaceOf(children[i]), Scaled(e.bounds, dlg_->Dpi()));
-            if (e.text) {
-                EXPECT_EQ(TextOf(children[i]), e.text);
-            }
-            EXPECT_EQ(HasStyle(children[i], WS_TABSTOP), e.tabStop);
-        }
-    };
-    check(dlg_->Handle(), formChildren);
-    check(dlg_->GroupBox1.Handle(), groupChildren);
-
-    // Neighbouring weekday boxes overlap by a pixel or two; the later box keeps the shared strip.
+// Neighbouring weekday boxes overlap by a pixel or two; the later box keeps the shared strip.
+TEST_F(SetTimeDlgTest, OverlappingWeekdayBoxesLeaveTheSharedStripToTheLaterBox) {
     for (size_t bit = 0; bit + 1 < 7; ++bit) {
         SCOPED_TRACE(bit);
-        const Bounds96 box = PlaceOf(d.DayBoxes()[bit]->Handle());
-        const int shown = PlaceOf(d.DayBoxes()[bit + 1]->Handle()).Left - box.Left;
+        const Bounds96 box = PlaceOf(dlg_->DayBoxes()[bit]->Handle());
+        const int shown = PlaceOf(dlg_->DayBoxes()[bit + 1]->Handle()).Left - box.Left;
         HRGN region = CreateRectRgn(0, 0, 0, 0);
-        const int kind = GetWindowRgn(d.DayBoxes()[bit]->Handle(), region);
+        const int kind = GetWindowRgn(dlg_->DayBoxes()[bit]->Handle(), region);
         RECT extent{};
         GetRgnBox(region, &extent);
         DeleteObject(region);
@@ -131,13 +88,6 @@ TEST_F(SetTimeDlgTest, ControlsStandInTheirParentsInTabOrderAtTheirDesignedPlace
             EXPECT_EQ(kind, ERROR);  // no region: the whole box shows
         }
     }
-
-    EXPECT_EQ(GetDlgCtrlID(d.OKBtn.Handle()), IDOK);
-    EXPECT_TRUE(HasStyle(d.OKBtn.Handle(), BS_DEFPUSHBUTTON));
-    EXPECT_EQ(GetDlgCtrlID(d.CancelBtn.Handle()), IDCANCEL);
-    EXPECT_EQ(ClientSize(dlg_->Handle()).cx, dlg_->Scale(440));
-    EXPECT_EQ(ClientSize(dlg_->Handle()).cy, dlg_->Scale(190));
-    EXPECT_FALSE(HasStyle(dlg_->Handle(), WS_THICKFRAME));
 }
 
 TEST_F(SetTimeDlgTest, ARadioHandlerRunsOnlyWhenItsButtonBecomesChecked) {

@@ -134,4 +134,4 @@ void RemoveSettingsFile() { DeleteFileW(SettingsPath(Os::ExePath()).c_str()); }
 
 std::string ReadSettingsFile() { return Os::ReadFileBytes(SettingsPath(Os::ExePath())).value_or(""); }
 
-void WriteSettingsFile(const std::string& bytes) { Os::ReplaceFileBytes(SettingsPath(Os::ExePath()), bytes); }
+void WriteSettingsFile(const std::string& bytes) { WriteFileBytes(SettingsPath(Os::ExePath()), bytes); }

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "core/LocalTime.h"
-#include "tests/e2e/Driver.h"
+#include "tools/driver/Driver.h"
 #include "tests/support/TestSupport.h"
 #include "ui/Control.h"
 #include "ui/Form.h"
