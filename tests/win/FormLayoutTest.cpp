@@ -114,7 +114,7 @@ TEST_F(FormLayout, ControlsStandAsDesignedOnEveryForm) {
     {
         SCOPED_TRACE("settings");
         TMainForm owner;
-        TSetDialog d(owner);
+        TSetDialog d(owner, owner.StayOnTop, owner.TaskBarMode, owner.BackColor);
         ExpectAsDesigned(d, {"設定",
                              {205, 152},
                              true,
