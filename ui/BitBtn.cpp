@@ -45,20 +45,6 @@ public:
 private:
     HTHEME theme_;
 };
-
-class MemoryDc {
-public:
-    explicit MemoryDc(HDC like) : dc_(CreateCompatibleDC(like)) {}
-    ~MemoryDc() {
-        if (dc_) DeleteDC(dc_);
-    }
-    MemoryDc(const MemoryDc&) = delete;
-    MemoryDc& operator=(const MemoryDc&) = delete;
-    operator HDC() const { return dc_; }
-
-private:
-    HDC dc_;
-};
 }  // namespace
 
 bool TBitBtn::Create(TForm& form, HWND parent, const Bounds96& bounds, std::string_view caption, UINT id) {

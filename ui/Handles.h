@@ -46,6 +46,21 @@ private:
     HDC dc_;
 };
 
+// A memory DC compatible with another, for the span of one scope.
+class MemoryDc {
+public:
+    explicit MemoryDc(HDC like) : dc_(CreateCompatibleDC(like)) {}
+    ~MemoryDc() {
+        if (dc_) DeleteDC(dc_);
+    }
+    MemoryDc(const MemoryDc&) = delete;
+    MemoryDc& operator=(const MemoryDc&) = delete;
+    operator HDC() const { return dc_; }
+
+private:
+    HDC dc_;
+};
+
 // Selects an object into a DC and puts the previous one back at the end of the scope.
 class SelectScope {
 public:

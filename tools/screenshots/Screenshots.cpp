@@ -34,20 +34,6 @@ constexpr char SampleSettings[] =
 
 std::wstring g_folder;
 
-// A memory DC compatible with another, for the span of one scope.
-class MemoryDc {
-public:
-    explicit MemoryDc(HDC like) : dc_(CreateCompatibleDC(like)) {}
-    ~MemoryDc() {
-        if (dc_) DeleteDC(dc_);
-    }
-    MemoryDc(const MemoryDc&) = delete;
-    MemoryDc& operator=(const MemoryDc&) = delete;
-    operator HDC() const { return dc_; }
-
-private:
-    HDC dc_;
-};
 int g_failures = 0;
 
 // A plain ground behind the windows: the virtual display's own is black, which would read as a frame.
