@@ -194,11 +194,8 @@ std::wstring LongPath(const std::wstring& path) {
     }
     return path;
 }
-}  // namespace
 
-// The settings and log names come from here: one executable started through a short name, or through a
-// "\\?\" path, must still find the same files as a normal start.
-PathString ExePath() {
+PathString FindExePath() {
     std::wstring buffer(MAX_PATH, L'\0');
     for (;;) {
         const DWORD n = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
@@ -220,6 +217,15 @@ PathString ExePath() {
         }
     }
     return buffer;
+}
+}  // namespace
+
+// The settings and log names come from here: one executable started through a short name, or through a
+// "\\?\" path, must still find the same files as a normal start. Found once: the long form asks the file
+// system for every folder on the way, and the answer cannot change while the program runs.
+PathString ExePath() {
+    static const PathString path = FindExePath();
+    return path;
 }
 
 LocalTime LocalNow() {
