@@ -1,3 +1,6 @@
+// The driver: everything a test or a script does to the real clock from outside (start and end it, find its
+// windows, read texts, rectangles and pixels, send messages and real input, work menus). Longer than a few
+// hundred lines because it is one toolbox with one policy for waits; each part is a short function.
 #include "tools/driver/Driver.h"
 
 #include <tlhelp32.h>

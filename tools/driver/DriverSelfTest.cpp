@@ -1,5 +1,6 @@
 // The driver checked against a window of known shape that the test itself runs on a second thread, so
 // every observation has a known right answer.
+// One file: every check shares the one window of known shape that it sets up.
 #include <gtest/gtest.h>
 
 #include <algorithm>

@@ -1,5 +1,6 @@
 // hvdriver: the end-to-end driver on the command line, for shell scripts. Every command prints UTF-8 on
 // stdout and answers with its exit code: 0 done, 1 not found / timed out / refused, 2 bad command line.
+// One file because each command is a few lines over the driver; the table of commands reads best in one place.
 #include <windows.h>
 
 #include <cwctype>
