@@ -128,6 +128,21 @@ HANDLE FindFirst(const std::wstring& pattern, WIN32_FIND_DATAW* found) {
 namespace {
 using Files::ExtendedPath;
 
+// The long form of a path that exists ("C:\PROGRA~1\..." becomes "C:\Program Files\..."), or nothing.
+std::wstring LongPathOrEmpty(const std::wstring& path) {
+    std::wstring result(MAX_PATH, L'\0');
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        const DWORD n = GetLongPathNameW(path.c_str(), result.data(), static_cast<DWORD>(result.size()));
+        if (n == 0) return {};
+        if (n < result.size()) {
+            result.resize(n);
+            return result;
+        }
+        result.resize(n);
+    }
+    return {};
+}
+
 // The file's path in one form: full (no "..", backslashes), long names where the path exists, upper case.
 std::wstring CanonicalPath(const PathString& path) {
     std::wstring full(MAX_PATH, L'\0');
@@ -139,20 +154,11 @@ std::wstring CanonicalPath(const PathString& path) {
     full.resize(n < full.size() ? n : 0);
     if (full.empty()) full = path;
     // The file may not exist yet: then its folder gives the long form.
-    auto longForm = [](const std::wstring& p) {
-        std::wstring result(MAX_PATH, L'\0');
-        DWORD m = GetLongPathNameW(p.c_str(), result.data(), static_cast<DWORD>(result.size()));
-        if (m >= result.size()) {
-            result.resize(m);
-            m = GetLongPathNameW(p.c_str(), result.data(), static_cast<DWORD>(result.size()));
-        }
-        result.resize(m < result.size() ? m : 0);
-        return result;
-    };
-    std::wstring canonical = longForm(full);
+    std::wstring canonical = LongPathOrEmpty(full);
     if (canonical.empty()) {
         const size_t slash = full.find_last_of(L'\\');
-        const std::wstring folder = slash == std::wstring::npos ? std::wstring() : longForm(full.substr(0, slash));
+        const std::wstring folder =
+            slash == std::wstring::npos ? std::wstring() : LongPathOrEmpty(full.substr(0, slash));
         canonical = folder.empty() ? full : folder + full.substr(slash);
     }
     if (!canonical.empty()) CharUpperBuffW(canonical.data(), static_cast<DWORD>(canonical.size()));
@@ -180,21 +186,6 @@ std::string Utf16ToCp932(std::u16string_view text) {
 }
 
 namespace {
-// The long form of a path that exists ("C:\PROGRA~1\..." becomes "C:\Program Files\..."), or the path.
-std::wstring LongPath(const std::wstring& path) {
-    std::wstring result(MAX_PATH, L'\0');
-    for (int attempt = 0; attempt < 3; ++attempt) {
-        const DWORD n = GetLongPathNameW(path.c_str(), result.data(), static_cast<DWORD>(result.size()));
-        if (n == 0) return path;
-        if (n < result.size()) {
-            result.resize(n);
-            return result;
-        }
-        result.resize(n);
-    }
-    return path;
-}
-
 PathString FindExePath() {
     std::wstring buffer(MAX_PATH, L'\0');
     for (;;) {
@@ -206,7 +197,7 @@ PathString FindExePath() {
         }
         buffer.resize(buffer.size() * 2);
     }
-    buffer = LongPath(buffer);
+    if (std::wstring longer = LongPathOrEmpty(buffer); !longer.empty()) buffer = std::move(longer);
     // The prefix only where it is not needed: a path that fits MAX_PATH reads the same without it.
     if (buffer.size() < MAX_PATH + 8) {
         if (buffer.rfind(L"\\\\?\\UNC\\", 0) == 0 && buffer.size() - 6 < MAX_PATH) {

@@ -16,13 +16,6 @@ Function* FindIn(HMODULE module, const char* function) {
     return module ? reinterpret_cast<Function*>(reinterpret_cast<void*>(GetProcAddress(module, function))) : nullptr;
 }
 
-// The module stays loaded for the rest of the run once it was needed.
-template <class Function>
-Function* Find(const wchar_t* library, const char* function) {
-    HMODULE module = GetModuleHandleW(library);
-    return FindIn<Function>(module ? module : LoadSystemLibrary(library), function);
-}
-
 template <class Function>
 Function* FindInUser32(const char* function) {
     return FindIn<Function>(GetModuleHandleW(L"user32.dll"), function);
@@ -34,7 +27,7 @@ void EnsureCom() {
     static bool done = false;
     if (done) return;
     done = true;
-    if (auto* init = Find<decltype(CoInitializeEx)>(L"ole32.dll", "CoInitializeEx")) {
+    if (auto* init = SystemFunction<decltype(CoInitializeEx)>(L"ole32.dll", "CoInitializeEx")) {
         init(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
     }
 }
@@ -59,7 +52,7 @@ namespace {
 // The monitor's effective DPI (shcore.dll, Windows 8.1; Windows 7 has none and keeps the system DPI).
 int DpiForMonitor(HMONITOR monitor) {
     using GetDpiForMonitorFunction = HRESULT WINAPI(HMONITOR, int, UINT*, UINT*);
-    static auto* forMonitor = Find<GetDpiForMonitorFunction>(L"shcore.dll", "GetDpiForMonitor");
+    static auto* forMonitor = SystemFunction<GetDpiForMonitorFunction>(L"shcore.dll", "GetDpiForMonitor");
     UINT x = 0, y = 0;
     constexpr int EffectiveDpi = 0;  // MDT_EFFECTIVE_DPI
     if (forMonitor && SUCCEEDED(forMonitor(monitor, EffectiveDpi, &x, &y)) && x) return static_cast<int>(x);
@@ -80,17 +73,17 @@ HMODULE LoadSystemLibrary(const wchar_t* name) {
 
 BOOL ShellExecuteExLate(SHELLEXECUTEINFOW* info) {
     EnsureCom();
-    static auto* function = Find<decltype(ShellExecuteExW)>(L"shell32.dll", "ShellExecuteExW");
+    static auto* function = SystemFunction<decltype(ShellExecuteExW)>(L"shell32.dll", "ShellExecuteExW");
     return function ? function(info) : FALSE;
 }
 
 DWORD_PTR ShGetFileInfoLate(LPCWSTR path, DWORD attributes, SHFILEINFOW* info, UINT size, UINT flags) {
-    static auto* function = Find<decltype(SHGetFileInfoW)>(L"shell32.dll", "SHGetFileInfoW");
+    static auto* function = SystemFunction<decltype(SHGetFileInfoW)>(L"shell32.dll", "SHGetFileInfoW");
     return function ? function(path, attributes, info, size, flags) : 0;
 }
 
 BOOL ChooseColorLate(CHOOSECOLORW* choose) {
-    static auto* function = Find<decltype(ChooseColorW)>(L"comdlg32.dll", "ChooseColorW");
+    static auto* function = SystemFunction<decltype(ChooseColorW)>(L"comdlg32.dll", "ChooseColorW");
     return function ? function(choose) : FALSE;
 }
 

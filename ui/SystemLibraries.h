@@ -15,9 +15,9 @@
 // A system DLL, loaded from System32 only (never from the program's folder or the current directory).
 HMODULE LoadSystemLibrary(const wchar_t* name);
 
-// A function of a system DLL that is not one of the system's known DLLs (uxtheme): such a DLL in the import
-// table would be looked for in the program's folder first, before any code of the program runs. Loaded
-// with its first use and kept for the run; nullptr when the system has no such function.
+// A function of a system DLL reached late: one that is not a known DLL (uxtheme) would, in the import table,
+// be looked for in the program's folder first, before any code of the program runs; others are needed
+// only by one command. Loaded with its first use and kept for the run; nullptr when the system lacks it.
 template <class Function>
 Function* SystemFunction(const wchar_t* library, const char* name) {
     HMODULE module = GetModuleHandleW(library);
