@@ -1,7 +1,5 @@
 #include "app/MainForm.h"
 
-#include <exception>
-
 #include "common/CommonCtrl.h"
 #include "core/Clock.h"
 #include "core/ClockText.h"
@@ -119,13 +117,7 @@ void TMainForm::Timer1Timer() {
     TickBusy = true;
     // A tick that fails is reported while it still counts as busy, so that the ticks which come while the
     // message is up are dropped instead of stacking messages of their own; the tick after it runs again.
-    try {
-        TickClock();
-    } catch (const std::exception& e) {
-        ReportHandlerError(Widen(e.what()));
-    } catch (...) {
-        ReportHandlerError(L"予期しないエラーです");
-    }
+    RunReportingErrors([this] { TickClock(); });
     TickBusy = false;
 }
 

@@ -1,7 +1,6 @@
 #include "ui/Application.h"
 
 #include <algorithm>
-#include <exception>
 
 #include "ui/ApplicationEvents.h"
 #include "ui/Form.h"
@@ -18,14 +17,9 @@ void ReportToUser(const std::wstring& text) { TApplication::Instance().ShowError
 // A shortcut's command runs from the loop, outside any window's handler: a failure inside it is reported as
 // the same command's failure from the menu is, and the loop goes on.
 bool RunShortCut(TPopupMenu& menu, WPARAM virtualKey) {
-    try {
-        return menu.IsShortCut(virtualKey);
-    } catch (const std::exception& e) {
-        ReportHandlerError(Widen(e.what()));
-    } catch (...) {
-        ReportHandlerError(L"Unexpected error");
-    }
-    return true;
+    bool taken = true;
+    RunReportingErrors([&] { taken = menu.IsShortCut(virtualKey); });
+    return taken;
 }
 
 // Ends a dialog of this thread that waits for the user: a form of the program's own takes the answer Cancel,

@@ -2,8 +2,6 @@
 
 #include <commctrl.h>
 
-#include <exception>
-
 #include "ui/SystemLibraries.h"
 #include "ui/Wide.h"
 
@@ -112,20 +110,15 @@ bool TWindow::HandleReflected(UINT, WPARAM, LPARAM, LRESULT&) { return false; }
 LRESULT TWindow::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
     HWND hwnd = handle_;
     LRESULT result = 0;
-    try {
+    const bool handled = RunReportingErrors([&] {
         if (IsReflected(message)) {
             HWND target = ReflectionTarget(message, wParam, lParam);
             TWindow* child = target && target != hwnd ? FromHandle(target) : nullptr;
-            if (child && child->HandleReflected(message, wParam, lParam, result)) return result;
+            if (child && child->HandleReflected(message, wParam, lParam, result)) return;
         }
         result = WndProc(message, wParam, lParam);
-    } catch (const std::exception& e) {
-        ReportHandlerError(Widen(e.what()));
-        result = 0;
-    } catch (...) {
-        ReportHandlerError(L"Unexpected error");
-        result = 0;
-    }
+    });
+    if (!handled) result = 0;
     if (message == WM_NCDESTROY) {
         RemovePropW(hwnd, kObjectProperty);
         if (subclassed_) RemoveWindowSubclassLate(hwnd, ControlSubclassProc, 1);

@@ -8,7 +8,10 @@
 // and is reported by the application's error handler; the program goes on.
 #include <windows.h>
 
+#include <exception>
 #include <string>
+
+#include "ui/Wide.h"
 
 class TWindow {
 public:
@@ -54,3 +57,17 @@ private:
 using ErrorReporter = void (*)(const std::wstring& text);
 void SetErrorReporter(ErrorReporter reporter);
 void ReportHandlerError(const std::wstring& text);
+
+// Runs one handler's work; an error it raises is reported and ends only that work. False when it raised.
+template <class Work>
+bool RunReportingErrors(Work&& work) {
+    try {
+        work();
+        return true;
+    } catch (const std::exception& e) {
+        ReportHandlerError(Widen(e.what()));
+    } catch (...) {
+        ReportHandlerError(L"予期しないエラーです");
+    }
+    return false;
+}
