@@ -79,18 +79,19 @@ INPUT MoveInput(int x, int y) {
     return input;
 }
 
-INPUT ButtonInput(Button button, bool down) {
-    INPUT input{};
-    input.type = INPUT_MOUSE;
+// A press or a release carries its own point: the system moves the pointer there first, so the button
+// acts where it is meant to whatever moved the pointer since (see MoveAndSettle).
+INPUT ButtonInput(Button button, bool down, int x, int y) {
+    INPUT input = MoveInput(x, y);
     switch (button) {
         case Button::Left:
-            input.mi.dwFlags = down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP;
+            input.mi.dwFlags |= down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP;
             break;
         case Button::Right:
-            input.mi.dwFlags = down ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_RIGHTUP;
+            input.mi.dwFlags |= down ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_RIGHTUP;
             break;
         case Button::Middle:
-            input.mi.dwFlags = down ? MOUSEEVENTF_MIDDLEDOWN : MOUSEEVENTF_MIDDLEUP;
+            input.mi.dwFlags |= down ? MOUSEEVENTF_MIDDLEDOWN : MOUSEEVENTF_MIDDLEUP;
             break;
     }
     return input;
@@ -495,47 +496,56 @@ bool MouseMove(int x, int y) {
     return SendInputs(inputs);
 }
 
-bool MouseDown(Button button) {
-    std::vector<INPUT> inputs{ButtonInput(button, true)};
-    return SendInputs(inputs);
-}
-
-bool MouseUp(Button button) {
-    std::vector<INPUT> inputs{ButtonInput(button, false)};
-    return SendInputs(inputs);
-}
-
-// Under load Wine may hand out a press sent in the same batch as the move before the pointer has
-// arrived, so the press would land at the old point: move, wait for the pointer, then press.
+// Wine echoes each move of the pointer back from the process that owns the window under it, whenever that
+// process next reads its display's events; a busy program can so put the pointer back where it was after
+// GetCursorPos has shown it arrive, and a press sent then would land at the old point (seen as a click on a
+// dialog's button that never took). Presses carry their point for that reason; here the move also waits
+// until the threads under the old and the new point have answered, and is sent again if it was undone.
 static bool MoveAndSettle(int x, int y) {
-    if (!MouseMove(x, y)) return false;
+    POINT from{};
+    GetCursorPos(&from);
     const ULONGLONG deadline = GetTickCount64() + 2000;
-    POINT p{};
-    while (GetCursorPos(&p) && (p.x != x || p.y != y)) {
+    for (;;) {
+        if (!MouseMove(x, y)) return false;
+        POINT p{};
+        while (GetCursorPos(&p) && (p.x != x || p.y != y)) {
+            if (GetTickCount64() >= deadline) return false;
+            Sleep(5);
+        }
+        for (const POINT at : {from, POINT{x, y}}) {
+            DWORD_PTR ignored = 0;
+            if (HWND window = WindowFromPoint(at)) {
+                SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 500, &ignored);
+            }
+        }
+        if (GetCursorPos(&p) && p.x == x && p.y == y) return true;
         if (GetTickCount64() >= deadline) return false;
-        Sleep(5);
     }
-    return true;
 }
 
-bool PressAt(int x, int y, Button button) { return MoveAndSettle(x, y) && MouseDown(button); }
+bool PressAt(int x, int y, Button button) {
+    if (!MoveAndSettle(x, y)) return false;
+    std::vector<INPUT> inputs{ButtonInput(button, true, x, y)};
+    return SendInputs(inputs);
+}
 
 bool ReleaseAt(int x, int y, Button button) {
     const bool there = MoveAndSettle(x, y);
-    // The button goes up even when the pointer did not arrive, or it would stay pressed for the rest of the run.
-    return MouseUp(button) && there;
+    // The button goes up even when the pointer did not settle, or it would stay pressed for the rest of the run.
+    std::vector<INPUT> inputs{ButtonInput(button, false, x, y)};
+    return SendInputs(inputs) && there;
 }
 
 bool Click(int x, int y, Button button) {
     if (!MoveAndSettle(x, y)) return false;
-    std::vector<INPUT> inputs{ButtonInput(button, true), ButtonInput(button, false)};
+    std::vector<INPUT> inputs{ButtonInput(button, true, x, y), ButtonInput(button, false, x, y)};
     return SendInputs(inputs);
 }
 
 bool DoubleClick(int x, int y, Button button) {
     if (!MoveAndSettle(x, y)) return false;
-    std::vector<INPUT> inputs{ButtonInput(button, true), ButtonInput(button, false), ButtonInput(button, true),
-                              ButtonInput(button, false)};
+    std::vector<INPUT> inputs{ButtonInput(button, true, x, y), ButtonInput(button, false, x, y),
+                              ButtonInput(button, true, x, y), ButtonInput(button, false, x, y)};
     return SendInputs(inputs);
 }
 

@@ -145,10 +145,7 @@ bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs, DWORD po
 enum class Button { Left, Right, Middle };
 
 bool MouseMove(int x, int y);
-bool MouseDown(Button button = Button::Left);  // at the current cursor position
-bool MouseUp(Button button = Button::Left);
-// A press or a release at a point, sent once the pointer is there (a press sent with the move may land
-// where the pointer was).
+// A press or a release at a point, sent once the pointer has settled there, and carrying the point itself.
 bool PressAt(int x, int y, Button button = Button::Left);
 bool ReleaseAt(int x, int y, Button button = Button::Left);
 bool Click(int x, int y, Button button = Button::Left);
