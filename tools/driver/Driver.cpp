@@ -508,7 +508,9 @@ static bool MoveAndSettle(int x, int y) {
     for (;;) {
         if (!MouseMove(x, y)) return false;
         POINT p{};
-        while (GetCursorPos(&p) && (p.x != x || p.y != y)) {
+        for (;;) {
+            if (!GetCursorPos(&p)) return false;  // not the input desktop (a secure desktop is up)
+            if (p.x == x && p.y == y) break;
             if (GetTickCount64() >= deadline) return false;
             Sleep(5);
         }
