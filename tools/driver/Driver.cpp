@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include <algorithm>
+#include <initializer_list>
 #include <iterator>
 #include <utility>
 
@@ -525,30 +526,25 @@ static bool MoveAndSettle(int x, int y) {
     }
 }
 
-bool PressAt(int x, int y, Button button) {
-    if (!MoveAndSettle(x, y)) return false;
-    std::vector<INPUT> inputs{ButtonInput(button, true, x, y)};
+// Presses (true) and releases (false) of one button at one point, in one call.
+static bool SendButtons(Button button, int x, int y, std::initializer_list<bool> downs) {
+    std::vector<INPUT> inputs;
+    for (const bool down : downs) inputs.push_back(ButtonInput(button, down, x, y));
     return SendInputs(inputs);
 }
+
+bool PressAt(int x, int y, Button button) { return MoveAndSettle(x, y) && SendButtons(button, x, y, {true}); }
 
 bool ReleaseAt(int x, int y, Button button) {
     const bool there = MoveAndSettle(x, y);
     // The button goes up even when the pointer did not settle, or it would stay pressed for the rest of the run.
-    std::vector<INPUT> inputs{ButtonInput(button, false, x, y)};
-    return SendInputs(inputs) && there;
+    return SendButtons(button, x, y, {false}) && there;
 }
 
-bool Click(int x, int y, Button button) {
-    if (!MoveAndSettle(x, y)) return false;
-    std::vector<INPUT> inputs{ButtonInput(button, true, x, y), ButtonInput(button, false, x, y)};
-    return SendInputs(inputs);
-}
+bool Click(int x, int y, Button button) { return MoveAndSettle(x, y) && SendButtons(button, x, y, {true, false}); }
 
 bool DoubleClick(int x, int y, Button button) {
-    if (!MoveAndSettle(x, y)) return false;
-    std::vector<INPUT> inputs{ButtonInput(button, true, x, y), ButtonInput(button, false, x, y),
-                              ButtonInput(button, true, x, y), ButtonInput(button, false, x, y)};
-    return SendInputs(inputs);
+    return MoveAndSettle(x, y) && SendButtons(button, x, y, {true, false, true, false});
 }
 
 bool Drag(Button button, int fromX, int fromY, int toX, int toY, int steps, DWORD stepMs) {
